@@ -1,0 +1,11 @@
+# Each bench/<name>.cpp is one program; bench/common/*.cpp is shared by all of them.
+find_package(benchmark REQUIRED)
+file(GLOB CORVANE_BENCH_COMMON CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/common/*.cpp)
+file(GLOB CORVANE_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+foreach(src ${CORVANE_BENCH_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src} ${CORVANE_BENCH_COMMON})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/bench)
+  target_link_libraries(${name} PRIVATE corvane_core corvane_httplib benchmark::benchmark)
+  corvane_warnings(${name})
+endforeach()

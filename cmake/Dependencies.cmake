@@ -1,0 +1,29 @@
+# Every library comes from Debian's packages (scripts/install-deps).
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+find_package(simdjson REQUIRED)
+find_package(spdlog REQUIRED)
+find_package(fmt REQUIRED)
+find_package(CLI11 REQUIRED)
+find_package(nlohmann_json REQUIRED)
+find_package(CURL REQUIRED)
+find_package(OpenSSL REQUIRED)
+find_package(SQLite3 REQUIRED)
+find_package(Boost 1.81 EXACT REQUIRED COMPONENTS url)
+find_package(ICU REQUIRED COMPONENTS uc i18n)
+pkg_check_modules(SODIUM REQUIRED IMPORTED_TARGET libsodium)
+pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+
+# Standalone Asio is header-only.
+add_library(corvane_asio INTERFACE)
+target_compile_definitions(corvane_asio INTERFACE ASIO_STANDALONE ASIO_NO_DEPRECATED)
+
+add_library(corvane_deps INTERFACE)
+target_link_libraries(corvane_deps INTERFACE
+  corvane_asio simdjson::simdjson spdlog::spdlog fmt::fmt nlohmann_json::nlohmann_json
+  CURL::libcurl OpenSSL::SSL OpenSSL::Crypto SQLite::SQLite3 Boost::url ICU::uc ICU::i18n
+  Threads::Threads)
+
+# cpp-httplib: reference backend and the tests' scriptable servers.
+add_library(corvane_httplib INTERFACE)
+target_link_libraries(corvane_httplib INTERFACE PkgConfig::HTTPLIB OpenSSL::SSL OpenSSL::Crypto)

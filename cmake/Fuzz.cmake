@@ -1,0 +1,13 @@
+# libFuzzer harnesses: fuzz/<name>_fuzz.cpp, each with a seed corpus in fuzz/corpus/<name>/.
+# Needs clang: configure with the "fuzz" preset.
+if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  message(FATAL_ERROR "CORVANE_FUZZ needs clang (use the fuzz preset)")
+endif()
+file(GLOB CORVANE_FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*_fuzz.cpp)
+foreach(src ${CORVANE_FUZZ_SOURCES})
+  get_filename_component(name ${src} NAME_WE)
+  add_executable(${name} ${src})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE corvane_core)
+endforeach()
