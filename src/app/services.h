@@ -1,0 +1,26 @@
+#pragma once
+// The services a screen model is given at construction. Screen models reach the rest of the
+// system only through these: preferences and notifications for effects on other screens, the
+// API client for the backend, the main loop for timers and for moving completions onto the
+// thread that owns the models (its clock is the models' clock), and the opener for URLs
+// outside the app. Nothing here is owned: the program (or the test) owns the services and
+// keeps them alive longer than every model.
+#include "platform/log/log.h"
+#include "platform/mainloop/main_loop.h"
+#include "platform/notifications/notification_center.h"
+#include "platform/opener/url_opener.h"
+#include "platform/preferences/preference_store.h"
+#include "platform/vpn/vpn_service.h"
+
+namespace corvane::app {
+
+struct Services {
+  platform::PreferenceStore& preferences;
+  platform::NotificationCenter& notifications;
+  platform::MainLoop& mainLoop;
+  platform::UrlOpener& opener;
+  platform::VpnService& vpn;
+  platform::Log log;
+};
+
+}  // namespace corvane::app
