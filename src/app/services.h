@@ -5,6 +5,8 @@
 // thread that owns the models (its clock is the models' clock), and the opener for URLs
 // outside the app. Nothing here is owned: the program (or the test) owns the services and
 // keeps them alive longer than every model.
+#include <string>
+
 #include "platform/log/log.h"
 #include "platform/mainloop/main_loop.h"
 #include "platform/notifications/notification_center.h"
@@ -16,11 +18,16 @@ namespace corvane::app {
 
 struct Services {
   platform::PreferenceStore& preferences;
+  // The application-group store shared with the tunnel side; null when it cannot be opened
+  // (then the copies of the credentials are skipped).
+  platform::PreferenceStore* groupPreferences;
   platform::NotificationCenter& notifications;
   platform::MainLoop& mainLoop;
   platform::UrlOpener& opener;
   platform::VpnService& vpn;
   platform::Log log;
+  // Picks the localisation table and the underline widths ("zh_CN", "en_US").
+  std::string localeIdentifier;
 };
 
 }  // namespace corvane::app

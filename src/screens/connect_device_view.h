@@ -1,0 +1,31 @@
+#pragma once
+// The devices signed in to the account, as the backend lists them. Refreshed on every
+// appearance; a failed query leaves the list as it was.
+#include <string>
+#include <vector>
+
+#include "api/records/datum.h"
+#include "screens/screen_model.h"
+
+namespace corvane::screens {
+
+class ConnectDeviceView : public ScreenModel {
+ public:
+  explicit ConnectDeviceView(app::Services services);
+
+  std::vector<api::Datum> devices;
+  bool loading = false;  // a query is in flight (for the CLI; the screen shows no spinner)
+
+  static constexpr std::string_view kTitle = "Connect devices";
+
+  void appear();
+  void tapClose();
+
+  // The four lines of a device card; absent fields are empty, the brand in capitals.
+  struct Card {
+    std::string brand, model, osName, osVersion;
+  };
+  static Card card(const api::Datum& device);
+};
+
+}  // namespace corvane::screens

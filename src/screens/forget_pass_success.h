@@ -1,0 +1,31 @@
+#pragma once
+// Last screen of password recovery. "Go to login" pushes a fresh login screen, which
+// offers the stored credentials (the new password is not stored by a reset).
+#include <memory>
+
+#include "screens/screen_model.h"
+
+namespace corvane::screens {
+
+class LoginView;
+
+class ForgetPassSuccess : public ScreenModel {
+ public:
+  explicit ForgetPassSuccess(app::Services services);
+  ~ForgetPassSuccess() override;
+
+  bool goToLogin = false;
+
+  void goToLoginTapped();
+  LoginView* login() const { return login_.get(); }
+
+  static constexpr std::string_view kTitle = "New password set successfully";
+  static constexpr std::string_view kButton = "Go to login";
+  static constexpr std::string_view kImage = "tick-circle";
+
+ private:
+  bool sideMenu_ = false;  // the new login screen's own side-menu flag
+  std::unique_ptr<LoginView> login_;
+};
+
+}  // namespace corvane::screens

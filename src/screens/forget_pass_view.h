@@ -1,0 +1,41 @@
+#pragma once
+// First screen of password recovery: asks the backend to send a reset code to the typed
+// address, remembers the address as "username" for the next step, and pushes SetNewPassView.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "screens/localization.h"
+#include "screens/screen_model.h"
+
+namespace corvane::screens {
+
+class SetNewPassView;
+
+class ForgetPassView : public ScreenModel {
+ public:
+  ForgetPassView(app::Services services, std::function<void()> dismiss);
+  ~ForgetPassView() override;
+
+  std::string registerEmail;
+  bool success = false;
+  bool txtEmpty = false;
+  bool showProgress = false;
+  bool fail = false;
+  Localization locale;
+
+  void resetPassword();  // the "Reset Password" button; no check before the request
+  void logIn();          // "Log In" behind "Return to"
+
+  std::optional<std::string_view> fieldError() const;
+  std::optional<std::string_view> failureText() const;
+  int logInUnderline() const { return underlineWidth(UnderlinedLink::logIn, locale); }
+  SetNewPassView* setNewPass() const { return next_.get(); }
+
+ private:
+  std::function<void()> dismiss_;
+  std::unique_ptr<SetNewPassView> next_;
+};
+
+}  // namespace corvane::screens

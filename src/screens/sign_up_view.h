@@ -1,0 +1,62 @@
+#pragma once
+// The sign-up screen. Checks the two passwords and the privacy box on the device, then
+// calls ApiClient.signUp; on success it pushes the registration-success screen and keeps
+// the new credentials for the login form, on failure it shows the backend's message.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "screens/form_notice.h"
+#include "screens/localization.h"
+#include "screens/screen_model.h"
+
+namespace corvane::screens {
+
+class RegistarationSuccessView;
+
+class SignUPView : public ScreenModel {
+ public:
+  // `dismiss` leaves the screen (the login screen's stack pops it).
+  SignUPView(app::Services services, std::function<void()> dismiss);
+  ~SignUPView() override;
+
+  std::string email;
+  std::string password;
+  bool visible = false;
+  std::string rePassword;
+  bool visible2 = false;
+  bool toggle = false;
+  bool goToEmailVerification = false;
+  bool showProgress = false;
+  bool fail = false;
+  std::string username;
+  Localization locale;
+
+  bool showAlertPass() const { return passNotice_.shown(); }
+  bool showToggleAlert() const { return toggleNotice_.shown(); }
+
+  void toggleVisible();
+  void toggleVisible2();
+  void togglePrivacy();
+  void registerAccount();  // the "Register" button
+  void logIn();            // "Log In": back to the login screen, nothing sent
+  void closeAlert();       // "OK" of the "Oops!" alert
+
+  // The "Oops!" message (from "signupmsg"), meaningful while `fail` is true.
+  std::string alertMessage() const;
+  std::string_view passwordIcon() const { return visible ? "eye" : "eye.fill"; }
+  std::string_view rePasswordIcon() const { return visible2 ? "eye" : "eye.fill"; }
+  std::string_view checkBoxImage() const { return toggle ? "checkBoxTick" : "checkBox"; }
+  int privacyUnderline() const { return underlineWidth(UnderlinedLink::privacyPolicy, locale); }
+
+  RegistarationSuccessView* registrationSuccess() const { return success_.get(); }
+
+ private:
+  std::function<void()> dismiss_;
+  FormNotice passNotice_;
+  FormNotice toggleNotice_;
+  std::unique_ptr<RegistarationSuccessView> success_;
+};
+
+}  // namespace corvane::screens

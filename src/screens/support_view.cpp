@@ -1,0 +1,43 @@
+#include "screens/support_view.h"
+
+#include "app/notification_names.h"
+#include "platform/opener/url_text.h"
+
+namespace corvane::screens {
+
+SupportView::SupportView(app::Services services, Binding<bool> sideMenu)
+    : ScreenModel(std::move(services)), presentSideMenu(std::move(sideMenu)) {}
+
+std::string SupportView::supportEmailUrl() const {
+  const std::string address = services_.preferences.stringForKey("email_link").value_or("");
+  return platform::percentEncodeQuery("mailto:" + address + "?subject=" + "&body=");
+}
+
+std::optional<std::string> SupportView::tapEmail() {
+  std::optional<std::string> opened;
+  const std::string url = supportEmailUrl();
+  if (platform::formsValidUrl(url)) {
+    services_.opener.open(url);
+    opened = url;
+  }
+  changed();
+  return opened;
+}
+
+std::optional<std::string> SupportView::tapChat() {
+  std::optional<std::string> opened;
+  const auto link = services_.preferences.stringForKey("whatsapp_link");
+  if (link && platform::formsValidUrl(*link)) {
+    services_.opener.open(*link);
+    opened = *link;
+  }
+  changed();
+  return opened;
+}
+
+void SupportView::tapClose() {
+  services_.mainLoop.post(
+      [&notifications = services_.notifications] { notifications.post(app::kClose); });
+}
+
+}  // namespace corvane::screens

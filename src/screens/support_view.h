@@ -1,0 +1,36 @@
+#pragma once
+// The support screen: an e-mail to the support address and the chat link, both from the
+// link table the backend client stored at start-up.
+#include <optional>
+#include <string>
+
+#include "screens/binding.h"
+#include "screens/screen_model.h"
+
+namespace corvane::screens {
+
+class SupportView : public ScreenModel {
+ public:
+  SupportView(app::Services services, Binding<bool> presentSideMenu);
+
+  Binding<bool> presentSideMenu;  // passed in, not changed here
+
+  struct Row {
+    std::string_view icon, title, subtitle;
+  };
+  static constexpr Row kEmailRow = {"sms", "Email", "Send email for support"};
+  static constexpr Row kChatRow = {"whatsapp", "Telegram", "Get support via Telegram"};
+  static constexpr std::string_view kTitle = "Plans";
+
+  // The rows' actions. Each returns what it opened, or none when the stored link made no
+  // valid URL (then nothing is opened).
+  std::optional<std::string> tapEmail();
+  std::optional<std::string> tapChat();
+  // The "Close" control: back to the dashboard.
+  void tapClose();
+
+  // "mailto:" + the stored address + "?subject=" + "&body=", percent-encoded for a query.
+  std::string supportEmailUrl() const;
+};
+
+}  // namespace corvane::screens

@@ -1,0 +1,84 @@
+#pragma once
+// The server picker: the protocol choice, the search, and the account's servers of the
+// chosen protocol grouped by country. Choosing a server stores its keys, closes the picker
+// and posts "ConnectFromServer". While the tunnel is up, a protocol tap asks first.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/notifications/notification_center.h"
+#include "platform/vpn/vpn_service.h"
+#include "screens/localization.h"
+#include "screens/screen_model.h"
+#include "servers/protocol_selection.h"
+#include "servers/server_catalogue.h"
+
+namespace corvane::servers {
+
+class LatencyProbe;
+
+class ServerListView : public screens::ScreenModel {
+ public:
+  // What a server tap did, for the CLI's report.
+  enum class TapOutcome { ignored, stored, fetching };
+
+  ServerListView(app::Services services, ProtocolSelection& flags, std::function<void()> dismiss);
+  ~ServerListView() override;
+
+  std::string searchText;
+  ProtocolSelection& flags;
+  std::optional<double> pingResult;  // milliseconds, whole, shared by every row
+  std::optional<platform::VpnStatus> status;
+  std::shared_ptr<platform::TunnelProviderManager> vpnManagerEnterprise;
+  bool changeProtocolAlert = false;
+  screens::Localization locale;
+
+  const std::vector<api::IPBundle>& ipBundle() const { return catalogue_.servers(); }
+  // True once the catalogue refresh of the last appearance has answered (either way).
+  bool refreshed() const { return refreshed_; }
+
+  void appear();
+  void setSearchText(std::string text);
+  void tapProtocol(VpnProtocol protocol);
+  void tapDisconnect();  // "DISCONNECT" in the change-protocol prompt
+  void tapSkip();        // "SKIP"
+  void tapClose();       // leaves without changing anything
+  TapOutcome tapServer(const api::IPBundle& server);
+
+  // A row came into view: its latency probe starts 1.0 s later.
+  void rowAppeared(const api::IPBundle& server);
+
+  // What the screen shows.
+  std::string_view headerText() const;
+  std::string_view buttonImage(VpnProtocol protocol) const {
+    return flags.flag(protocol) ? "select" : "deSelect";
+  }
+  std::vector<ServerSection> sections() const;
+  std::string latencyText() const;
+  std::string_view latencyColour() const;  // "green", "orange" or "red"
+  // "VPNStatus", or "Disconnected" when absent or not a text.
+  std::string vpnStatusText() const;
+
+  static constexpr std::string_view kPromptMessage =
+      "You are connected to VPN.You have to disconnect VPN to change Protocol.";
+
+  // A probe's report, on the main loop: seconds of round trip.
+  void reportLatency(double seconds);
+
+ private:
+  void writeProtocolKeys();
+  void readProtocolKeys();
+  void selectAndStore(VpnProtocol protocol);
+  void statusChanged();
+  void finishTap();
+
+  std::function<void()> dismiss_;
+  ServerCatalogue catalogue_;
+  bool refreshed_ = false;
+  std::vector<std::unique_ptr<LatencyProbe>> probes_;
+  platform::ObserverRegistration statusObserver_;
+};
+
+}  // namespace corvane::servers
