@@ -1,0 +1,147 @@
+#include "platform/secitem/file/file_sec_item_backend.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/secitem/file/keychain_file_format.h"
+#include "platform/secitem/file/private_file.h"
+
+namespace corvane::platform {
+namespace fs = std::filesystem;
+namespace {
+
+// Far above what a handful of small secrets needs; a bigger file is not ours to load.
+constexpr std::size_t kMaxFileSize = 64u << 20;
+
+}  // namespace
+
+// Holds the exclusive lock on "<file>.lock" for one operation.
+class FileSecItemBackend::Session {
+ public:
+  explicit Session(const fs::path& file) {
+    const fs::path lockFile = file.string() + ".lock";
+    fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd_ < 0) {
+      error_ = "cannot open " + lockFile.string() + ": " + std::strerror(errno);
+      return;
+    }
+    while (::flock(fd_, LOCK_EX) != 0) {
+      if (errno != EINTR) {
+        error_ = "cannot lock " + lockFile.string() + ": " + std::strerror(errno);
+        return;
+      }
+    }
+  }
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+  ~Session() {
+    if (fd_ >= 0) ::close(fd_);  // closing drops the lock
+  }
+  // Empty when the lock is held.
+  const std::string& error() const { return error_; }
+
+ private:
+  int fd_ = -1;
+  std::string error_;
+};
+
+FileSecItemBackend::FileSecItemBackend(fs::path file, Log log)
+    : file_(std::move(file)), log_(std::move(log)) {}
+
+fs::path FileSecItemBackend::defaultFile(const Paths& paths) { return paths.data / "keychain.db"; }
+
+template <typename Request>
+SecStatus FileSecItemBackend::transact(bool writes, Request&& request) {
+  std::lock_guard guard(mutex_);
+  try {
+    ensurePrivateDirectory(file_.parent_path());
+  } catch (const std::exception& e) {
+    log_.error(std::string("keychain folder unavailable: ") + e.what());
+    return secstatus::kNotAvailable;
+  }
+  Session session(file_);
+  if (!session.error().empty()) {
+    log_.error("keychain lock unavailable: " + session.error());
+    return secstatus::kNotAvailable;
+  }
+
+  auto bytes = readPrivateFile(file_, kMaxFileSize);
+  if (!bytes) {
+    log_.error("keychain file unreadable: " + bytes.error().description);
+    return secstatus::kIoError;
+  }
+  SecItemTable table;
+  if (bytes->has_value()) {
+    auto items = decodeKeychainFile(**bytes);
+    if (items) {
+      table = SecItemTable(std::move(*items));
+    } else if (items.error().code == static_cast<int>(KeychainFileProblem::newerVersion)) {
+      log_.error("keychain file " + file_.string() + " " + items.error().description +
+                 "; left unchanged");
+      return secstatus::kNotAvailable;
+    } else {
+      auto aside = moveAside(file_);
+      if (!aside) {
+        // Starting empty would overwrite the only copy on the next write.
+        log_.error("keychain file " + file_.string() + " is corrupt (" +
+                   items.error().description + ") and " + aside.error().description);
+        return secstatus::kIoError;
+      }
+      log_.warning("keychain file " + file_.string() + " is corrupt (" +
+                   items.error().description + "); moved it aside to " + aside->string() +
+                   " and started empty");
+    }
+  }
+
+  const SecStatus status = request(table);
+  if (!writes || status != secstatus::kSuccess) {
+    return status;
+  }
+  removeStaleTemporaries(file_);
+  if (auto written = replacePrivateFile(file_, encodeKeychainFile(table.items())); !written) {
+    log_.error("keychain file not written: " + written.error().description);
+    return secstatus::kIoError;
+  }
+  return status;
+}
+
+SecCopyResult FileSecItemBackend::copyMatching(const SecItemDictionary& query) {
+  SecCopyResult result;
+  result.status = transact(false, [&](SecItemTable& table) {
+    result = table.copyMatching(query);
+    return result.status;
+  });
+  if (result.status != secstatus::kSuccess) {
+    result.data.reset();
+  }
+  return result;
+}
+
+SecStatus FileSecItemBackend::add(const SecItemDictionary& attributes) {
+  return transact(true, [&](SecItemTable& table) { return table.add(attributes); });
+}
+
+SecStatus FileSecItemBackend::update(const SecItemDictionary& query,
+                                     const SecItemDictionary& attributes) {
+  return transact(true, [&](SecItemTable& table) { return table.update(query, attributes); });
+}
+
+SecStatus FileSecItemBackend::deleteItems(const SecItemDictionary& query) {
+  return transact(true, [&](SecItemTable& table) { return table.deleteItems(query); });
+}
+
+std::optional<SecAccessControl> FileSecItemBackend::createAccessControl(
+    SecAccessible accessible, SecAccessControlFlags flags, std::optional<Error>& error) {
+  if (flags != 0) {
+    error = Error(kSecItemErrorDomain, secstatus::kUnimplemented,
+                  "the file store cannot enforce an authentication policy");
+    return std::nullopt;
+  }
+  return SecAccessControl{accessible, 0};
+}
+
+}  // namespace corvane::platform
