@@ -12,6 +12,10 @@
 
 namespace corvane::platform {
 namespace fs = std::filesystem;
+using secitemfile::moveAside;
+using secitemfile::readPrivateFile;
+using secitemfile::removeStaleTemporaries;
+using secitemfile::replacePrivateFile;
 namespace {
 
 // Far above what a handful of small secrets needs; a bigger file is not ours to load.

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <ctime>
 
-namespace corvane::platform {
+namespace corvane::platform::secitemfile {
 namespace fs = std::filesystem;
 namespace {
 
@@ -142,4 +142,4 @@ Result<fs::path> moveAside(const fs::path& file) {
   return fileError("cannot move aside", file, EEXIST);
 }
 
-}  // namespace corvane::platform
+}  // namespace corvane::platform::secitemfile

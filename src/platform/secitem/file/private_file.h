@@ -8,7 +8,8 @@
 
 #include "platform/core/result.h"
 
-namespace corvane::platform {
+// In their own namespace: the preference store has file chores of the same names.
+namespace corvane::platform::secitemfile {
 
 // The file's bytes; no value when it does not exist. Refuses symlinks (O_NOFOLLOW) and
 // files over `maxSize` bytes.
@@ -28,4 +29,4 @@ void removeStaleTemporaries(const std::filesystem::path& file);
 // over an existing file. Returns the new path.
 Result<std::filesystem::path> moveAside(const std::filesystem::path& file);
 
-}  // namespace corvane::platform
+}  // namespace corvane::platform::secitemfile
