@@ -87,6 +87,14 @@ TEST(UrlLoader, PostPutsMethodHeadersAndBodyOnTheWireAndCompletesOffTheCallersTh
   EXPECT_EQ(requests[1].header("Content-Length"), "0");
 }
 
+TEST(UrlLoader, AsyncTasksRunOnTheCallbackThread) {
+  CurlUrlLoader loader(noExtraCa(), Log::null());
+  Awaited<bool> awaited;
+  loader.async([&, done = awaited.completion()] { done(loader.isCallbackThread()); });
+  EXPECT_EQ(awaited.get(), true);
+  EXPECT_NE(awaited.thread(), std::this_thread::get_id());
+}
+
 // ---- connections ---------------------------------------------------------------------------
 
 TEST(UrlLoader, ReusesTheConnectionAndRecoversWhenTheServerDroppedIt) {

@@ -37,6 +37,13 @@ CURLM* asMulti(void* multi) { return static_cast<CURLM*>(multi); }
 std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* user) {
   auto* transfer = static_cast<CurlUrlLoader::Transfer*>(user);
   const std::size_t bytes = size * count;
+  if (transfer->body.empty()) {
+    curl_off_t expected = -1;
+    curl_easy_getinfo(transfer->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
+    if (expected > 0 && static_cast<std::size_t>(expected) <= transfer->maxBodyBytes) {
+      transfer->body.reserve(static_cast<std::size_t>(expected) + CurlUrlLoader::kBodySlack);
+    }
+  }
   if (transfer->body.size() + bytes > transfer->maxBodyBytes) {
     transfer->bodyTooLarge = true;
     return 0;  // makes libcurl end the transfer with CURLE_WRITE_ERROR
@@ -111,6 +118,14 @@ void CurlUrlLoader::dataTask(UrlRequest request, Completion completion) {
   {
     std::lock_guard lock(mutex_);
     incoming_.push_back(std::move(transfer));
+  }
+  curl_multi_wakeup(asMulti(multi_));
+}
+
+void CurlUrlLoader::async(std::function<void()> task) {
+  {
+    std::lock_guard lock(mutex_);
+    tasks_.push_back(std::move(task));
   }
   curl_multi_wakeup(asMulti(multi_));
 }
@@ -200,11 +215,14 @@ void CurlUrlLoader::finish(void* easy, int code) {
 
 void CurlUrlLoader::deliver(Transfer& transfer, Result<UrlResponse> result) {
   Completion completion = std::move(transfer.completion);
-  if (!completion) {
-    return;
+  if (completion) {
+    runGuarded([&] { completion(std::move(result)); });
   }
+}
+
+void CurlUrlLoader::runGuarded(const std::function<void()>& task) {
   try {
-    completion(std::move(result));
+    task();
   } catch (const std::exception& e) {
     // A throwing completion must not take the loader's thread (and every other request) down.
     log_.error(std::string("URL completion threw: ") + e.what());
@@ -217,11 +235,16 @@ void CurlUrlLoader::run() {
   CURLM* multi = asMulti(multi_);
   for (;;) {
     std::vector<std::unique_ptr<Transfer>> starting;
+    std::vector<std::function<void()>> tasks;
     bool stopping = false;
     {
       std::lock_guard lock(mutex_);
       starting.swap(incoming_);
+      tasks.swap(tasks_);
       stopping = stopping_;
+    }
+    for (const auto& task : tasks) {
+      runGuarded(task);
     }
     if (stopping) {
       // Every task still gets its one completion, as an error.

@@ -42,6 +42,11 @@ class CurlUrlLoader final : public UrlLoader {
   CurlUrlLoader& operator=(const CurlUrlLoader&) = delete;
 
   void dataTask(UrlRequest request, Completion completion) override;
+  void async(std::function<void()> task) override;
+
+  // Spare bytes reserved after a body of known length. JSON parsers that read in blocks may
+  // look up to 64 bytes past the end; with this slack they parse the body in place.
+  static constexpr std::size_t kBodySlack = 64;
 
   // True on the loader's worker (callback) thread.
   bool isCallbackThread() const { return std::this_thread::get_id() == worker_.get_id(); }
@@ -54,6 +59,7 @@ class CurlUrlLoader final : public UrlLoader {
   void start(std::unique_ptr<Transfer> transfer);
   void finish(void* easy, int code);
   void deliver(Transfer& transfer, Result<UrlResponse> result);
+  void runGuarded(const std::function<void()>& task);
 
   Options options_;
   Log log_;
@@ -62,6 +68,7 @@ class CurlUrlLoader final : public UrlLoader {
 
   std::mutex mutex_;
   std::vector<std::unique_ptr<Transfer>> incoming_;  // guarded by mutex_
+  std::vector<std::function<void()>> tasks_;         // guarded by mutex_
   bool stopping_ = false;                            // guarded by mutex_
 
   // Worker thread only.

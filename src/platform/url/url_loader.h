@@ -20,6 +20,10 @@ class UrlLoader {
 
   virtual ~UrlLoader() = default;
   virtual void dataTask(UrlRequest request, Completion completion) = 0;
+  // Runs `task` on the callback queue, in order with the completions: for a caller that must
+  // report an outcome without sending anything and keeps the "completions never run on the
+  // caller's thread" promise.
+  virtual void async(std::function<void()> task) = 0;
 };
 
 }  // namespace corvane::platform
