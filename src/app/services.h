@@ -14,6 +14,10 @@
 #include "platform/preferences/preference_store.h"
 #include "platform/vpn/vpn_service.h"
 
+namespace corvane::servers {
+struct LatencyServices;
+}
+
 namespace corvane::app {
 
 struct Services {
@@ -26,6 +30,8 @@ struct Services {
   platform::UrlOpener& opener;
   platform::VpnService& vpn;
   platform::Log log;
+  // The echo engine for the picker's latency column; null runs no probes.
+  const servers::LatencyServices* latency = nullptr;
   // Picks the localisation table and the underline widths ("zh_CN", "en_US").
   std::string localeIdentifier;
 };
