@@ -7,11 +7,12 @@
 // keeps them alive longer than every model.
 #include <string>
 
+#include "app/app_group_preferences.h"
+#include "app/preferences.h"
 #include "platform/log/log.h"
 #include "platform/mainloop/main_loop.h"
 #include "platform/notifications/notification_center.h"
 #include "platform/opener/url_opener.h"
-#include "platform/preferences/preference_store.h"
 #include "platform/vpn/vpn_service.h"
 
 namespace corvane::servers {
@@ -21,10 +22,10 @@ struct LatencyServices;
 namespace corvane::app {
 
 struct Services {
-  platform::PreferenceStore& preferences;
+  Preferences preferences;
   // The application-group store shared with the tunnel side; null when it cannot be opened
   // (then the copies of the credentials are skipped).
-  platform::PreferenceStore* groupPreferences;
+  AppGroupPreferences* groupPreferences;
   platform::NotificationCenter& notifications;
   platform::MainLoop& mainLoop;
   platform::UrlOpener& opener;

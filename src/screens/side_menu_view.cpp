@@ -22,7 +22,7 @@ void SideMenuView::tapClose() {
 }
 
 std::string SideMenuView::userName() const {
-  return services_.preferences.stringForKey("username").value_or("");
+  return services_.preferences.username().value_or("");
 }
 
 }  // namespace corvane::screens

@@ -9,7 +9,7 @@ SupportView::SupportView(app::Services services, Binding<bool> sideMenu)
     : ScreenModel(std::move(services)), presentSideMenu(std::move(sideMenu)) {}
 
 std::string SupportView::supportEmailUrl() const {
-  const std::string address = services_.preferences.stringForKey("email_link").value_or("");
+  const std::string address = services_.preferences.emailLink().value_or("");
   return platform::percentEncodeQuery("mailto:" + address + "?subject=" + "&body=");
 }
 
@@ -26,7 +26,7 @@ std::optional<std::string> SupportView::tapEmail() {
 
 std::optional<std::string> SupportView::tapChat() {
   std::optional<std::string> opened;
-  const auto link = services_.preferences.stringForKey("whatsapp_link");
+  const auto link = services_.preferences.whatsappLink();
   if (link && platform::formsValidUrl(*link)) {
     services_.opener.open(*link);
     opened = *link;
