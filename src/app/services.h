@@ -14,6 +14,7 @@
 #include "platform/notifications/notification_center.h"
 #include "platform/opener/url_opener.h"
 #include "platform/vpn/vpn_service.h"
+#include "securestore/keychain_store.h"
 
 namespace corvane::servers {
 struct LatencyServices;
@@ -26,6 +27,8 @@ struct Services {
   // The application-group store shared with the tunnel side; null when it cannot be opened
   // (then the copies of the credentials are skipped).
   AppGroupPreferences* groupPreferences;
+  // The device identifier ("UUID") lives here.
+  securestore::KeychainStore& keychain;
   platform::NotificationCenter& notifications;
   platform::MainLoop& mainLoop;
   platform::UrlOpener& opener;
