@@ -22,7 +22,7 @@ class ManualLoop final : public MainLoop {
  public:
   // More tasks than this in one call means a task keeps rescheduling itself at the same
   // instant; the call throws std::runtime_error instead of spinning forever.
-  static constexpr std::size_t kMaxTasksPerCall = 1'000'000;
+  static constexpr std::size_t kMaxTasksPerCall = 100'000;
 
   // Virtual time starts at `start` (the steady clock's epoch unless given).
   explicit ManualLoop(TimePoint start = TimePoint{});
