@@ -1,10 +1,13 @@
 #pragma once
 // The devices signed in to the account, as the backend lists them. Refreshed on every
 // appearance; a failed query leaves the list as it was.
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "api/records/datum.h"
+#include "platform/core/error.h"
+#include "screens/localization.h"
 #include "screens/screen_model.h"
 
 namespace corvane::screens {
@@ -15,6 +18,8 @@ class ConnectDeviceView : public ScreenModel {
 
   std::vector<api::Datum> devices;
   bool loading = false;  // a query is in flight (for the CLI; the screen shows no spinner)
+  std::optional<Error> lastError;  // of the last query; the screen itself shows none
+  Localization locale;
 
   static constexpr std::string_view kTitle = "Connect devices";
 

@@ -3,6 +3,7 @@
 // chosen protocol grouped by country. Choosing a server stores its keys, closes the picker
 // and posts "ConnectFromServer". While the tunnel is up, a protocol tap asks first.
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,6 +35,12 @@ class ServerListView : public screens::ScreenModel {
   std::shared_ptr<platform::TunnelProviderManager> vpnManagerEnterprise;
   bool changeProtocolAlert = false;
   screens::Localization locale;
+  // Besides the one shared value, each report kept by server address (milliseconds), for
+  // callers that list every row at once (corvanectl servers --ping).
+  std::map<std::string, double> reportsByAddress;
+  // A WireGuard tap waits for its configuration; its failure, when it failed.
+  bool fetchingConfig = false;
+  std::optional<Error> lastTapError;
 
   const std::vector<api::IPBundle>& ipBundle() const { return catalogue_.servers(); }
   // True once the catalogue refresh of the last appearance has answered (either way).
@@ -56,16 +63,19 @@ class ServerListView : public screens::ScreenModel {
     return flags.flag(protocol) ? "select" : "deSelect";
   }
   std::vector<ServerSection> sections() const;
-  std::string latencyText() const;
-  std::string_view latencyColour() const;  // "green", "orange" or "red"
+  std::string latencyText() const { return latencyText(pingResult); }
+  std::string_view latencyColour() const { return latencyColour(pingResult); }
+  // The same for any value: "N/A" or "%.0f ms"; green up to 150, orange to 400, red above.
+  std::string latencyText(std::optional<double> milliseconds) const;
+  static std::string_view latencyColour(std::optional<double> milliseconds);
   // "VPNStatus", or "Disconnected" when absent or not a text.
   std::string vpnStatusText() const;
 
   static constexpr std::string_view kPromptMessage =
       "You are connected to VPN.You have to disconnect VPN to change Protocol.";
 
-  // A probe's report, on the main loop: seconds of round trip.
-  void reportLatency(double seconds);
+  // A probe's report for the server at `ip`, on the main loop: seconds of round trip.
+  void reportLatency(const std::string& ip, double seconds);
 
  private:
   void writeProtocolKeys();

@@ -1,0 +1,27 @@
+#pragma once
+// The server picker as the commands reach it: the main container's dashboard presents it,
+// and it refreshes the catalogue as it appears.
+#include <memory>
+
+#include "client_session.h"
+#include "screens/home_view.h"
+#include "screens/main_tabbed_view.h"
+#include "servers/server_list_view.h"
+
+namespace corvane::cli {
+
+struct PickerSession {
+  explicit PickerSession(ClientSession& session)
+      : main(session.services()), home(*main.home()) {
+    home.openServerList();
+    list = home.serverList();
+    list->appear();
+    session.runUntil([this] { return list->refreshed(); }, kFlowLimit);
+  }
+
+  screens::MainTabbedView main;
+  screens::HomeView& home;
+  servers::ServerListView* list = nullptr;
+};
+
+}  // namespace corvane::cli
