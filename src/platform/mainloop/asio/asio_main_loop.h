@@ -4,6 +4,10 @@
 // Timers and descriptor watches are owned by the loop and touched only on its thread; calls
 // from other threads (post, postAfter, cancel, watchReadable, unwatch) record the change
 // under a mutex and post the Asio work to the loop thread, so any thread may call them.
+//
+// Descriptor watches: one watch per descriptor at a time (epoll registers a descriptor
+// once). Unwatch on the loop thread before closing a descriptor; an unwatch from another
+// thread takes effect only when the loop next runs.
 #include <asio/io_context.hpp>
 #include <asio/executor_work_guard.hpp>
 #include <asio/posix/stream_descriptor.hpp>

@@ -26,14 +26,21 @@ TimerId ManualLoop::postRepeating(Duration interval, Task task) {
 TimerId ManualLoop::schedule(Duration delay, Duration interval, Task task) {
   std::lock_guard lock(mutex_);
   const TimerId id = nextId_++;
-  entries_.emplace(id, Entry{now_ + delay, nextOrder_++, interval,
-                             std::make_shared<Task>(std::move(task))});
+  const Entry entry{now_ + delay, nextOrder_++, interval, std::make_shared<Task>(std::move(task))};
+  schedule_.emplace(std::pair(entry.due, entry.order), id);
+  entries_.emplace(id, entry);
   return id;
 }
 
 bool ManualLoop::cancel(TimerId id) {
   std::lock_guard lock(mutex_);
-  return entries_.erase(id) > 0;
+  auto it = entries_.find(id);
+  if (it == entries_.end()) {
+    return false;
+  }
+  schedule_.erase(std::pair(it->second.due, it->second.order));
+  entries_.erase(it);
+  return true;
 }
 
 bool ManualLoop::runNextDue(TimePoint limit) {
@@ -41,32 +48,26 @@ bool ManualLoop::runNextDue(TimePoint limit) {
   TimerId id = 0;
   {
     std::lock_guard lock(mutex_);
-    auto next = entries_.end();
-    for (auto it = entries_.begin(); it != entries_.end(); ++it) {
-      if (it->second.due > limit) {
-        continue;
-      }
-      if (next == entries_.end() || it->second.due < next->second.due ||
-          (it->second.due == next->second.due && it->second.order < next->second.order)) {
-        next = it;
-      }
-    }
-    if (next == entries_.end()) {
+    if (schedule_.empty() || schedule_.begin()->first.first > limit) {
       return false;
     }
-    id = next->first;
-    now_ = std::max(now_, next->second.due);
-    task = next->second.task;
-    if (next->second.interval == Duration::zero()) {
-      entries_.erase(next);  // ran: a later cancel reports false
+    id = schedule_.begin()->second;
+    schedule_.erase(schedule_.begin());
+    auto it = entries_.find(id);
+    now_ = std::max(now_, it->second.due);
+    task = it->second.task;
+    if (it->second.interval == Duration::zero()) {
+      entries_.erase(it);  // ran: a later cancel reports false
     }
   }
   (*task)();
   std::lock_guard lock(mutex_);
   if (auto it = entries_.find(id); it != entries_.end()) {
-    // Still scheduled, so a repeating timer that its own task did not cancel.
-    it->second.due += it->second.interval;
-    it->second.order = nextOrder_++;
+    // Still known, so a repeating timer that its own task did not cancel.
+    Entry& entry = it->second;
+    entry.due += entry.interval;
+    entry.order = nextOrder_++;
+    schedule_.emplace(std::pair(entry.due, entry.order), id);
   }
   return true;
 }

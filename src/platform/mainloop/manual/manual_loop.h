@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/mainloop/main_loop.h"
@@ -75,6 +76,9 @@ class ManualLoop final : public MainLoop {
   std::uint64_t nextId_ = 1;
   std::uint64_t nextOrder_ = 1;
   std::map<TimerId, Entry> entries_;
+  // Entries by (due, order): the next one to run is the first. A repeating timer is out of
+  // this index while its task runs.
+  std::map<std::pair<TimePoint, std::uint64_t>, TimerId> schedule_;
   std::map<WatchId, Watch> watches_;
   std::atomic<std::thread::id> loopThread_;
 };
