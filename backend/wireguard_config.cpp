@@ -1,0 +1,44 @@
+#include "wireguard_config.h"
+
+#include <sodium.h>
+
+#include <algorithm>
+
+#include "base64.h"
+
+namespace corvane::backend {
+
+WireGuardKeyPair newWireGuardKeyPair() {
+  unsigned char secret[crypto_scalarmult_SCALARBYTES];
+  unsigned char pub[crypto_scalarmult_BYTES];
+  randombytes_buf(secret, sizeof secret);
+  // Clamp as WireGuard does, so the key we hand out is already in canonical form.
+  secret[0] &= 248;
+  secret[31] &= 127;
+  secret[31] |= 64;
+  crypto_scalarmult_base(pub, secret);
+  WireGuardKeyPair pair{base64Encode(std::string_view(reinterpret_cast<const char*>(secret), sizeof secret)),
+                        base64Encode(std::string_view(reinterpret_cast<const char*>(pub), sizeof pub))};
+  sodium_memzero(secret, sizeof secret);
+  return pair;
+}
+
+std::string endpointWithPort(const std::string& endpoint) {
+  if (!endpoint.empty() && endpoint.front() == '[') {
+    return endpoint.find("]:") != std::string::npos ? endpoint : endpoint + ":51820";
+  }
+  const auto colons = std::count(endpoint.begin(), endpoint.end(), ':');
+  if (colons == 1) return endpoint;                        // host:port
+  if (colons > 1) return "[" + endpoint + "]:51820";      // a bare IPv6 address
+  return endpoint + ":51820";
+}
+
+std::string wireGuardClientConfig(const std::string& privateKey, const std::string& address,
+                                  const std::string& serverPublicKey, const std::string& endpoint) {
+  return "[Interface]\nPrivateKey = " + privateKey + "\nAddress = " + address +
+         "\nDNS = 10.66.0.1\n\n[Peer]\nPublicKey = " + serverPublicKey +
+         "\nAllowedIPs = 0.0.0.0/0, ::/0\nEndpoint = " + endpointWithPort(endpoint) +
+         "\nPersistentKeepalive = 25\n";
+}
+
+}  // namespace corvane::backend
