@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "platform/icmp/ipv4_header.h"
+#include "platform/icmp/linux/identifier_registry.h"
 
 namespace corvane::platform {
 
@@ -33,7 +34,12 @@ Duration ageOf(const timespec& stamp) {
 
 }  // namespace
 
-LinuxIcmpSocket::~LinuxIcmpSocket() { close(fd_); }
+LinuxIcmpSocket::~LinuxIcmpSocket() {
+  close(fd_);
+  if (heldIdentifier_) {
+    IdentifierRegistry::process().release(*heldIdentifier_);
+  }
+}
 
 int LinuxIcmpSocket::setTimeToLive(int timeToLive) {
   return setsockopt(fd_, IPPROTO_IP, IP_TTL, &timeToLive, sizeof timeToLive);

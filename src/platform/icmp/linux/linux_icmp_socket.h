@@ -7,8 +7,10 @@ namespace corvane::platform {
 
 class LinuxIcmpSocket : public IcmpSocket {
  public:
-  // Takes ownership of `fd`, already configured by the factory.
-  LinuxIcmpSocket(int fd, bool raw) : fd_(fd), raw_(raw) {}
+  // Takes ownership of `fd`, already configured by the factory, and of the claim on
+  // `heldIdentifier` in the process's identifier registry, if any.
+  LinuxIcmpSocket(int fd, bool raw, std::optional<std::uint16_t> heldIdentifier = std::nullopt)
+      : fd_(fd), raw_(raw), heldIdentifier_(heldIdentifier) {}
   ~LinuxIcmpSocket() override;
   LinuxIcmpSocket(const LinuxIcmpSocket&) = delete;
   LinuxIcmpSocket& operator=(const LinuxIcmpSocket&) = delete;
@@ -23,6 +25,7 @@ class LinuxIcmpSocket : public IcmpSocket {
  private:
   int fd_;
   bool raw_;
+  std::optional<std::uint16_t> heldIdentifier_;
 };
 
 }  // namespace corvane::platform

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/icmp/linux/identifier_registry.h"
 #include "platform/icmp/linux/linux_icmp_socket.h"
 
 namespace corvane::platform {
@@ -33,24 +34,32 @@ Result<std::unique_ptr<IcmpSocket>> openDatagram(std::uint16_t identifier) {
   if (fd < 0) {
     return posixError("ICMP datagram socket");
   }
+  if (!IdentifierRegistry::process().claim(identifier)) {
+    close(fd);
+    return Error("POSIX", EADDRINUSE, "ICMP identifier " + std::to_string(identifier) +
+                                          " is held by another socket of this process");
+  }
+  // From here the claim is released by the socket, or below on failure.
+  auto fail = [fd, identifier](const char* what) {
+    Error error = posixError(what);
+    close(fd);
+    IdentifierRegistry::process().release(identifier);
+    return error;
+  };
   // The datagram socket writes its bound "port" into the echo identifier field and only hands
   // us replies carrying it, so binding to our identifier keeps it on the wire unchanged.
   sockaddr_in local{};
   local.sin_family = AF_INET;
   local.sin_port = htons(identifier);
   if (bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-    Error error = posixError("bind ICMP identifier");
-    close(fd);
-    return error;
+    return fail("bind ICMP identifier");
   }
   // Linux delivers no IP header here; these give what we need to rebuild it.
   if (enable(fd, IPPROTO_IP, IP_PKTINFO) != 0 || enable(fd, IPPROTO_IP, IP_RECVTTL) != 0 ||
       enable(fd, IPPROTO_IP, IP_RECVTOS) != 0 || enableTimestamps(fd) != 0) {
-    Error error = posixError("ICMP datagram socket options");
-    close(fd);
-    return error;
+    return fail("ICMP datagram socket options");
   }
-  return std::unique_ptr<IcmpSocket>(std::make_unique<LinuxIcmpSocket>(fd, false));
+  return std::unique_ptr<IcmpSocket>(std::make_unique<LinuxIcmpSocket>(fd, false, identifier));
 }
 
 Result<std::unique_ptr<IcmpSocket>> openRaw() {
