@@ -21,6 +21,7 @@
 #include "api/request_bodies.h"
 #include "app/preference_key.h"
 #include "common/backend_launcher.h"
+#include "platform/device/fixed_device_info.h"
 #include "platform/preferences/sqlite/sqlite_preference_store.h"
 #include "platform/secitem/file/file_sec_item_backend.h"
 #include "platform/url/curl_url_loader.h"
@@ -35,15 +36,6 @@ constexpr const char* kUsername = "demo@corvane.test";
 constexpr const char* kPassword = "corvane-demo-2026";
 constexpr int kServers = 1000;
 
-class BenchDevice final : public platform::DeviceInfo {
- public:
-  std::string model() const override { return "x86_64"; }
-  std::string deviceName() const override { return "bench"; }
-  std::string systemVersion() const override { return "12"; }
-  std::string appVersion() const override { return "0.1.0"; }
-  std::optional<std::string> regionCode() const override { return "DE"; }
-  std::string makeVendorIdentifier() const override { return "6F9619FF-8B86-D011-B42D-00C04FC964FF"; }
-};
 
 // Everything one run shares: the backend and the client's services.
 struct World {
@@ -53,7 +45,7 @@ struct World {
   std::unique_ptr<platform::SqlitePreferenceStore> preferences;
   std::unique_ptr<platform::FileSecItemBackend> secItems;
   std::unique_ptr<securestore::KeychainStore> keychain;
-  BenchDevice device;
+  platform::FixedDeviceInfo device;
   std::unique_ptr<platform::CurlUrlLoader> loader;
   std::unique_ptr<api::ApiClient> client;
   std::string body;
