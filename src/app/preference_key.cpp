@@ -24,7 +24,7 @@ constexpr PreferenceKeyInfo kStandardKeys[] = {
     {K::forgetpassmsg, text},
     {K::resetpasswordmsg, text},
     {K::otpValue, text},
-    {K::config, text},
+    {K::config, text, true},
     {K::vpnServerID, integer},
     {K::ipID, integer},
     {K::ipName, text},

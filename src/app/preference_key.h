@@ -54,7 +54,8 @@ enum class PreferenceType { flag, integer, text };
 struct PreferenceKeyInfo {
   std::string_view key;
   PreferenceType type;
-  // Shown masked unless asked for (the password is kept in clear text).
+  // Shown masked unless asked for, and never taken from the command line: the password is
+  // kept in clear text, and "Config" holds the tunnel's private key or password.
   bool secret = false;
 };
 

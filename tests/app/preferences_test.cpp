@@ -167,7 +167,7 @@ TEST(AppGroupPreferences, CredentialCopiesGoToTheGroupStoreOnly) {
   EXPECT_FALSE(findPreferenceKey(PreferenceSuite::appGroup, "loggedIn"));
 }
 
-TEST(PreferenceKeyCatalogue, TypeNamesRoundTripAndOnlyThePasswordIsSecret) {
+TEST(PreferenceKeyCatalogue, TypeNamesRoundTripAndOnlyCredentialsAreSecret) {
   for (PreferenceType type :
        {PreferenceType::flag, PreferenceType::integer, PreferenceType::text}) {
     EXPECT_EQ(preferenceTypeNamed(preferenceTypeName(type)), type);
@@ -179,7 +179,7 @@ TEST(PreferenceKeyCatalogue, TypeNamesRoundTripAndOnlyThePasswordIsSecret) {
       secrets.insert(info.key);
     }
   }
-  EXPECT_EQ(secrets, std::set<std::string_view>{"password"});
+  EXPECT_EQ(secrets, (std::set<std::string_view>{"password", "Config"}));
 }
 
 }  // namespace

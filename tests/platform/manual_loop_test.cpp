@@ -46,8 +46,13 @@ TEST_P(ManualLoopOrder, RunsExactlyWhatFallsDueInOrderAtItsDueTime) {
 INSTANTIATE_TEST_SUITE_P(
     Table, ManualLoopOrder,
     ::testing::Values(
-        OrderCase{"DueTimeOrder", {{1.5, "c"}, {0.5, "a"}, {1.0, "b"}}, 2.0, {"a@500", "b@1000", "c@1500"}},
-        OrderCase{"TiesInPostOrder", {{1.0, "x"}, {0.2, "first"}, {1.0, "y"}, {1.0, "z"}}, 1.0,
+        OrderCase{"DueTimeOrder",
+                  {{1.5, "c"}, {0.5, "a"}, {1.0, "b"}},
+                  2.0,
+                  {"a@500", "b@1000", "c@1500"}},
+        OrderCase{"TiesInPostOrder",
+                  {{1.0, "x"}, {0.2, "first"}, {1.0, "y"}, {1.0, "z"}},
+                  1.0,
                   {"first@200", "x@1000", "y@1000", "z@1000"}},
         OrderCase{"WindowEndIsInclusive", {{2.0, "at"}, {2.001, "after"}}, 2.0, {"at@2000"}},
         OrderCase{"NothingDue", {{3.0, "later"}}, 2.999, {}},
@@ -59,7 +64,9 @@ TEST(ManualLoop, TasksScheduledByTasksRunWhenTheyFallInsideTheWindow) {
   ManualLoop loop;
   const TimePoint start = loop.now();
   std::vector<std::string> ran;
-  auto record = [&](std::string label) { ran.push_back(label + "@" + std::to_string(msSince(start, loop.now()))); };
+  auto record = [&](std::string label) {
+    ran.push_back(label + "@" + std::to_string(msSince(start, loop.now())));
+  };
   loop.postAfter(seconds(1.0), [&] {
     record("outer");
     loop.postAfter(seconds(0.5), [&] { record("inner"); });
@@ -69,7 +76,8 @@ TEST(ManualLoop, TasksScheduledByTasksRunWhenTheyFallInsideTheWindow) {
   loop.postAfter(seconds(1.2), [&] { record("sibling"); });
 
   EXPECT_EQ(loop.advance(seconds(2.0)), 4u);
-  EXPECT_EQ(ran, (std::vector<std::string>{"outer@1000", "posted@1000", "sibling@1200", "inner@1500"}));
+  EXPECT_EQ(ran,
+            (std::vector<std::string>{"outer@1000", "posted@1000", "sibling@1200", "inner@1500"}));
   EXPECT_EQ(loop.pendingCount(), 1u);
   loop.advance(seconds(0.5));
   EXPECT_EQ(ran.back(), "beyond@2500");

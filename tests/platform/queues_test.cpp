@@ -155,7 +155,8 @@ TEST(GlobalQueue, RunsTasksConcurrently) {
       std::unique_lock lock(mutex);
       ++started;
       allStarted.notify_all();
-      if (!allStarted.wait_for(lock, std::chrono::seconds(20), [&] { return started == kThreads; })) {
+      if (!allStarted.wait_for(lock, std::chrono::seconds(20),
+                               [&] { return started == kThreads; })) {
         timedOut = true;
       }
       lock.unlock();
