@@ -13,6 +13,7 @@
 namespace {
 
 using namespace corvane::api;
+using corvane::Result;
 
 template <typename R>
 void check(Result<R> (*decode)(JsonText), std::string_view bytes,

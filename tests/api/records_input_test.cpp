@@ -39,6 +39,9 @@ TEST(RecordInput, TextThatIsNotJsonFailsAtTheRoot) {
       "{\"message\":\"\xC3\x28\"}", "{\"message\":\"\x80\"}",
       std::string("{\"message\":\"a\0b\"}", 17),  // raw NUL is not allowed in a JSON string
   };
+  auto fromNothing = decodeUser(std::string_view());
+  ASSERT_FALSE(fromNothing);
+  EXPECT_EQ(fromNothing.error().description, "<root>: not valid JSON: Empty: no JSON found");
   for (const std::string& input : inputs) {
     SCOPED_TRACE(input);
     const std::string error = errorOf(input);

@@ -41,10 +41,14 @@ bool parseRootObject(JsonText json, simdjson::dom::object& root, DecodeContext& 
                     fmt::format("answer of {} bytes is larger than the {}-byte limit", text.size(),
                                 kMaxDocumentBytes));
   }
+  // A default-constructed view has no buffer at all; give the parser an empty one, which it
+  // reports as "no JSON found", rather than a null pointer to copy from.
+  const bool inPlace = json.padded() && text.data() != nullptr;
+  const char* bytes = text.data() != nullptr ? text.data() : "";
   simdjson::dom::parser& parser = threadParser();
   simdjson::dom::element element;
   const simdjson::error_code error =
-      parser.parse(text.data(), text.size(), /*realloc_if_needed=*/!json.padded()).get(element);
+      parser.parse(bytes, text.size(), /*realloc_if_needed=*/!inPlace).get(element);
   if (error != simdjson::SUCCESS) {
     return ctx.fail(DecodingErrorCode::dataCorrupted, std::nullopt,
                     fmt::format("not valid JSON: {}", simdjson::error_message(error)));

@@ -9,9 +9,11 @@
 // JSON number. Strings are valid UTF-8: the parser rejects the document otherwise.
 #include <simdjson.h>
 
+#include <concepts>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "api/records/decoding/decode_context.h"
