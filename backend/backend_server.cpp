@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "account_routes.h"
+#include "bounded_task_queue.h"
 #include "json_reply.h"
 #include "public_routes.h"
 #include "service_routes.h"
@@ -50,8 +51,8 @@ void BackendServer::bind() {
 }
 
 void BackendServer::configure(httplib::Server& server, BackendContext* ctx) {
-  const int threads = options_.threads;
-  server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<size_t>(threads)); };
+  const auto threads = static_cast<size_t>(options_.threads);
+  server.new_task_queue = [threads] { return new BoundedTaskQueue(threads, threads * 16); };
   server.set_payload_max_length(options_.maxBodyBytes);
   server.set_read_timeout(10, 0);
   server.set_write_timeout(10, 0);
