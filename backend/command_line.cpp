@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "corvane/build_config.h"
 #include "demo_seed.h"
 #include "platform/paths/paths.h"
 
@@ -14,7 +15,7 @@ ParsedCommandLine parseCommandLine(int argc, char** argv) {
                "the JSON API (/app-api-v1/...), the domain source, IP echo and captive probe.\n"
                "Once listening it prints one line on stdout:\n"
                "  READY https=PORT http=PORT [test=PORT] ca=/path/ca.pem"};
-  app.set_version_flag("--version", "corvane-backend 0.1.0");
+  app.set_version_flag("--version", std::string("corvane-backend ") + build::kVersion);
   std::string dataDir;
   std::string hashCost;
   std::optional<int> testPort;
