@@ -207,7 +207,7 @@ TEST_F(FileBackendTest, CorruptFileIsMovedAsideAndTheStoreStartsEmpty) {
     ASSERT_EQ(aside.size(), 1u);
     EXPECT_EQ(readAll(aside[0]), row.bytes);
     ASSERT_EQ(sink->lines().size(), 1u);
-    EXPECT_NE(sink->lines()[0].find(file.string() + " is corrupt"), std::string::npos);
+    EXPECT_NE(sink->lines()[0].find(file.string() + " is unreadable"), std::string::npos);
     EXPECT_NE(sink->lines()[0].find(aside[0].string()), std::string::npos);
 
     ASSERT_TRUE(store.setString("fresh", "UUID"));
@@ -239,6 +239,22 @@ TEST_F(FileBackendTest, TemporaryLeftByACrashedWriterIsCleanedOnTheNextWrite) {
   FileSecItemBackend backend(file, log);
   ASSERT_TRUE(KeychainStore(backend, log).setString("v", "k"));
   EXPECT_EQ(namesIn(file.parent_path()), (std::set<std::string>{"keychain.db", "keychain.db.lock"}));
+}
+
+// A link planted in place of the file is neither followed nor replaced.
+TEST_F(FileBackendTest, RefusesALinkInPlaceOfTheFile) {
+  fs::create_directories(file.parent_path());
+  const fs::path elsewhere = home.path() / "elsewhere";
+  writeAll(elsewhere, validFile());
+  fs::create_symlink(elsewhere, file);
+  FileSecItemBackend backend(file, log);
+  KeychainStore store(backend, log, std::string("Corvane"));
+  Error error;
+  EXPECT_EQ(store.stringForKey("UUID", &error), std::nullopt);
+  EXPECT_EQ(error.code, secstatus::kIoError);
+  EXPECT_FALSE(store.setString("x", "UUID"));
+  EXPECT_TRUE(fs::is_symlink(file));
+  EXPECT_EQ(readAll(elsewhere), validFile());
 }
 
 TEST(KeychainFileFormat, RoundTripsEveryField) {

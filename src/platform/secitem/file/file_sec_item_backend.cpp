@@ -64,18 +64,18 @@ SecStatus FileSecItemBackend::transact(bool writes, Request&& request) {
   try {
     ensurePrivateDirectory(file_.parent_path());
   } catch (const std::exception& e) {
-    log_.error(std::string("keychain folder unavailable: ") + e.what());
+    log_.error(std::string("Keychain folder unavailable: ") + e.what());
     return secstatus::kNotAvailable;
   }
   Session session(file_);
   if (!session.error().empty()) {
-    log_.error("keychain lock unavailable: " + session.error());
+    log_.error("Keychain lock unavailable: " + session.error());
     return secstatus::kNotAvailable;
   }
 
   auto bytes = readPrivateFile(file_, kMaxFileSize);
   if (!bytes) {
-    log_.error("keychain file unreadable: " + bytes.error().description);
+    log_.error("Keychain file read failed: " + bytes.error().description);
     return secstatus::kIoError;
   }
   SecItemTable table;
@@ -84,20 +84,21 @@ SecStatus FileSecItemBackend::transact(bool writes, Request&& request) {
     if (items) {
       table = SecItemTable(std::move(*items));
     } else if (items.error().code == static_cast<int>(KeychainFileProblem::newerVersion)) {
-      log_.error("keychain file " + file_.string() + " " + items.error().description +
+      log_.error("Keychain file " + file_.string() + " was " + items.error().description +
                  "; left unchanged");
       return secstatus::kNotAvailable;
     } else {
       auto aside = moveAside(file_);
       if (!aside) {
         // Starting empty would overwrite the only copy on the next write.
-        log_.error("keychain file " + file_.string() + " is corrupt (" +
-                   items.error().description + ") and " + aside.error().description);
+        log_.error("Keychain file " + file_.string() + " is unreadable (" +
+                   items.error().description + ") and could not be moved aside: " +
+                   aside.error().description);
         return secstatus::kIoError;
       }
-      log_.warning("keychain file " + file_.string() + " is corrupt (" +
-                   items.error().description + "); moved it aside to " + aside->string() +
-                   " and started empty");
+      log_.warning("Keychain file " + file_.string() + " is unreadable (" +
+                   items.error().description + "); moved it to " + aside->string() +
+                   " and starting empty");
     }
   }
 
@@ -107,7 +108,7 @@ SecStatus FileSecItemBackend::transact(bool writes, Request&& request) {
   }
   removeStaleTemporaries(file_);
   if (auto written = replacePrivateFile(file_, encodeKeychainFile(table.items())); !written) {
-    log_.error("keychain file not written: " + written.error().description);
+    log_.error("Keychain file not written: " + written.error().description);
     return secstatus::kIoError;
   }
   return status;
