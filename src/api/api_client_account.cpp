@@ -2,6 +2,7 @@
 // password reset.
 #include "api/api_client.h"
 #include "api/api_client_context.h"
+#include "api/stored_text.h"
 #include "api/api_errors.h"
 #include "api/records/record_decoders.h"
 #include "api/request_bodies.h"
@@ -43,7 +44,7 @@ void messageAnswer(const std::shared_ptr<ApiClient::Context>& context, std::stri
                     completion(reply.error());
                     return;
                   }
-                  context->preferences.setString(messageKey, reply->message);
+                  storeText(context->preferences, messageKey, reply->message);
                   if (reply->StatusCode == 200) {
                     completion(Result<void>::success());
                   } else {
@@ -73,9 +74,9 @@ void ApiClient::login(const std::string& username, const std::string& password, 
           return;
         }
         // Stored before the verdict, so a refused login still updates the notice texts.
-        context->preferences.setString(Key::loginmessage, user->message);
-        context->preferences.setString(Key::anntitle, user->annTitle);
-        context->preferences.setString(Key::anntext, user->annContent);
+        storeText(context->preferences, Key::loginmessage, user->message);
+        storeText(context->preferences, Key::anntitle, user->annTitle);
+        storeText(context->preferences, Key::anntext, user->annContent);
         if (user->responseCode != 1) {
           completion(verificationError(user->responseCode.value_or(3)));
           return;

@@ -3,6 +3,7 @@
 #include "api/announcements.h"
 #include "api/api_client.h"
 #include "api/api_client_context.h"
+#include "api/stored_text.h"
 #include "api/domain_source.h"
 #include "api/link_table.h"
 #include "app/preference_key.h"
@@ -18,16 +19,16 @@ void useDomainSource(const std::shared_ptr<ApiClient::Context>& context, ApiClie
                      const std::string& source, ApiClient::LinksCompletion completion) {
   if (!platform::formsValidUrl(source)) {
     context->log.info("Invalid URL");
-    context->preferences.setString(Key::domainLink, context->apiHost);
+    storeText(context->preferences, Key::domainLink, context->apiHost);
     completion(true);
     return;
   }
   client.checkDomain(source, [context, completion = std::move(completion)](std::optional<std::string> domain) {
     if (domain) {
-      context->preferences.setString(Key::domainLink, *domain);
+      storeText(context->preferences, Key::domainLink, *domain);
       context->log.info("Successfully set domain_link to: " + *domain);
     } else {
-      context->preferences.setString(Key::domainLink, context->apiHost);
+      storeText(context->preferences, Key::domainLink, context->apiHost);
     }
     completion(true);
   });
@@ -61,15 +62,15 @@ void ApiClient::fetchLinks(LinksCompletion completion) {
 
         auto& preferences = context->preferences;
         if (table->domainLink1 && !table->domainLink1->empty()) {
-          preferences.setString(Key::aboutUsLink, table->aboutUsLink);
-          preferences.setString(Key::getSupportLink, table->getSupportLink);
-          preferences.setString(Key::emailLink, table->emailLink);
-          preferences.setString(Key::whatsappLink, table->whatsappLink);
+          storeText(preferences, Key::aboutUsLink, table->aboutUsLink);
+          storeText(preferences, Key::getSupportLink, table->getSupportLink);
+          storeText(preferences, Key::emailLink, table->emailLink);
+          storeText(preferences, Key::whatsappLink, table->whatsappLink);
           useDomainSource(context, client, *table->domainLink1, std::move(completion));
         } else if (table->domainLink2 && !table->domainLink2->empty()) {
           useDomainSource(context, client, *table->domainLink2, std::move(completion));
         } else {
-          preferences.setString(Key::domainLink, context->apiHost);
+          storeText(preferences, Key::domainLink, context->apiHost);
           completion(true);
         }
       });
@@ -124,8 +125,8 @@ void ApiClient::fetchAnnouncements() {
           context->log.error("Failed to parse JSON");
           return;
         }
-        context->preferences.setString(Key::announcementOne, (*parsed)->one);
-        context->preferences.setString(Key::announcementTwo, (*parsed)->two);
+        storeText(context->preferences, Key::announcementOne, (*parsed)->one);
+        storeText(context->preferences, Key::announcementTwo, (*parsed)->two);
       });
 }
 

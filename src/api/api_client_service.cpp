@@ -2,6 +2,7 @@
 // account's signed-in devices, and the sign-out report.
 #include "api/api_client.h"
 #include "api/api_client_context.h"
+#include "api/stored_text.h"
 #include "api/api_errors.h"
 #include "api/records/record_decoders.h"
 #include "api/request_bodies.h"
@@ -47,7 +48,7 @@ void ApiClient::fetchWireGuardConfig(std::int64_t vpnServerID, std::int64_t ipID
                     return;
                   }
                   if (*config->result != kUnchangedConfig) {
-                    context->preferences.setString(Key::config, std::move(config->result));
+                    storeText(context->preferences, Key::config, std::move(config->result));
                   }
                   completion(Result<void>::success());
                 });
