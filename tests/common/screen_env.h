@@ -1,7 +1,13 @@
 #pragma once
 // Everything a screen model needs, real and private to one test: preference stores and a
 // keychain file under a fresh home folder, a manual loop on virtual time, a notification
-// centre that counts posts, a recording URL opener and a capturing log.
+// centre that counts posts, a recording URL opener, a capturing log, and the real API client
+// over libcurl talking to two scriptable servers on loopback: `https` for the link table and
+// announcements (its certificate from a throw-away CA the loader trusts) and `http` for the
+// JSON POSTs, whose host is stored as the API domain.
+//
+// Completions arrive on the loader's thread and reach the models through the manual loop;
+// settle() pumps the loop in wall time until a condition holds, without moving virtual time.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,7 +16,12 @@
 #include <memory>
 #include <string>
 
+#include "api/api_client.h"
+#include "api/support/script_server.h"
+#include "api/support/test_pki.h"
 #include "app/services.h"
+#include "platform/device/fixed_device_info.h"
+#include "platform/url/curl_url_loader.h"
 #include "platform/log/log.h"
 #include "platform/mainloop/manual/manual_loop.h"
 #include "platform/opener/url_opener.h"
@@ -34,7 +45,31 @@ class ScreenEnv {
         groupPreferences(*group_),
         secItems_(platform::FileSecItemBackend::defaultFile(paths_), log_),
         keychain(secItems_, log_, std::string(securestore::KeychainStore::kApplicationService)),
-        vpn(loop) {}
+        vpn(loop),
+        https(pki_.issue({"IP:127.0.0.1"})),
+        loader_(platform::CurlUrlLoader::Options{.extraCaFile = pki_.writeCaFile(home_)}, log_),
+        api(*standard_, keychain, device_, loader_, log_,
+            api::ApiClient::Options{.apiHost = https.hostPort(),
+                                    .postTimeout = std::chrono::milliseconds(3000)}) {
+    preferences.setDomainLink(http.hostPort());
+  }
+
+  // Runs what the loader hands to the main loop until `done()` holds (wall-time ceiling).
+  bool settle(const std::function<bool()>& done,
+              std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    return loop.runUntil(done, limit);
+  }
+  // Answers every POST to `path` with `json` (status 200).
+  void answer(const std::string& path, std::string json, int status = 200) {
+    http.answer("POST", "/app-api-v1/" + path, test::ScriptedReply::json(status, std::move(json)));
+  }
+  std::vector<test::RecordedRequest> posts(const std::string& path) const {
+    std::vector<test::RecordedRequest> found;
+    for (auto& r : http.requests()) {
+      if (r.path == "/app-api-v1/" + path) found.push_back(r);
+    }
+    return found;
+  }
 
   ~ScreenEnv() {
     std::error_code ignored;
@@ -43,7 +78,7 @@ class ScreenEnv {
 
   // Counts every post of `name` from now on.
   void count(const std::string& name) {
-    tokens_.push_back(notifications.addObserver(name, [this, name] { ++posts[name]; }));
+    tokens_.push_back(notifications.addObserver(name, [this, name] { ++posted[name]; }));
   }
 
   const platform::Paths& paths() const { return paths_; }
@@ -52,6 +87,7 @@ class ScreenEnv {
     return app::Services{.preferences = preferences,
                          .groupPreferences = &groupPreferences,
                          .keychain = keychain,
+                         .api = api,
                          .notifications = notifications,
                          .mainLoop = loop,
                          .opener = opener,
@@ -98,7 +134,21 @@ class ScreenEnv {
   platform::NotificationCenter notifications;
   platform::RecordingUrlOpener opener;
   platform::NoVpnService vpn;
-  std::map<std::string, int> posts;
+  std::map<std::string, int> posted;
+
+ private:
+  test::TestPki pki_;
+
+ public:
+  test::ScriptServer http;
+  test::ScriptServer https;
+
+ private:
+  platform::FixedDeviceInfo device_;
+  platform::CurlUrlLoader loader_;
+
+ public:
+  api::ApiClient api;
 
  private:
   std::vector<platform::NotificationCenter::Token> tokens_;

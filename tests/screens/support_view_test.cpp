@@ -56,9 +56,9 @@ TEST_F(SupportViewTest, ChatRowOpensOnlyAValidLink) {
 TEST_F(SupportViewTest, ClosePostsCloseOnTheMainLoop) {
   env.count(std::string(app::kClose));
   view.tapClose();
-  EXPECT_EQ(env.posts["Close"], 0);  // queued, not posted from inside the tap
+  EXPECT_EQ(env.posted["Close"], 0);  // queued, not posted from inside the tap
   env.loop.runPending();
-  EXPECT_EQ(env.posts["Close"], 1);
+  EXPECT_EQ(env.posted["Close"], 1);
 }
 
 TEST(SideMenuViewTest, RowsSelectAndCloseTheMenu) {
