@@ -7,6 +7,7 @@
 // keeps them alive longer than every model.
 #include <string>
 
+#include "api/api_client.h"
 #include "app/app_group_preferences.h"
 #include "app/preferences.h"
 #include "platform/log/log.h"
@@ -29,6 +30,7 @@ struct Services {
   AppGroupPreferences* groupPreferences;
   // The device identifier ("UUID") lives here.
   securestore::KeychainStore& keychain;
+  api::ApiClient& api;
   platform::NotificationCenter& notifications;
   platform::MainLoop& mainLoop;
   platform::UrlOpener& opener;

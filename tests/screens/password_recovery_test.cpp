@@ -79,7 +79,7 @@ TEST_F(RecoveryTest, NewPasswordChecksAndFailure) {
   EXPECT_TRUE(env.posts("reset-password").empty());
 
   // Two empty fields match and are sent; without a code or account, as empty texts.
-  env.answer("reset-password", R"({"status_code":400,"message":"Optional(Invalid code)"})");
+  env.answer("reset-password", R"j({"status_code":400,"message":"Optional(Invalid code)"})j");
   view.password = view.rePassword = "";
   view.saveNewPassword();
   ASSERT_TRUE(env.settle([&] { return !view.showProgress; }));

@@ -53,10 +53,10 @@ TEST_F(SignUpTest, FailureShowsTheStoredMessageWithoutTheOptionalWrapper) {
     std::string shown;
   };
   const Case cases[] = {
-      {R"({"status_code":422,"message":"Optional(Username already taken)"})",
+      {R"j({"status_code":422,"message":"Optional(Username already taken)"})j",
        "Username already taken"},
       // The message's own parentheses survive.
-      {R"({"status_code":422,"message":"Password too short (min 8)"})",
+      {R"j({"status_code":422,"message":"Password too short (min 8)"})j",
        "Password too short (min 8)"},
   };
   view.toggle = true;  // empty passwords match: the request is sent

@@ -1,0 +1,78 @@
+#include "app/content_view.h"
+
+#include "api/api_client.h"
+#include "app/notification_names.h"
+#include "screens/login_view.h"
+#include "screens/main_tabbed_view.h"
+
+namespace corvane::app {
+
+ContentView::ContentView(Services services)
+    : ScreenModel(std::move(services)), locale(services_.localeIdentifier) {
+  loginObserver_ = platform::ObserverRegistration(
+      services_.notifications,
+      services_.notifications.addObserver(std::string(kLoginSuccess), [this] {
+        // Only the login branch listens; the login screen stored "loggedIn" before posting,
+        // so re-evaluating now moves the root to the main container.
+        if (shown_ != Child::login) return;
+        showViewSecond = false;
+        showViewSecond = true;
+        evaluate();
+        changed();
+      }));
+}
+
+ContentView::~ContentView() = default;
+
+void ContentView::appear() {
+  splash.appear();
+  changed();
+  services_.api.fetchLinks([this](bool mayEnter) {
+    services_.log.info(mayEnter ? "You can enter the app" : "Do not enter the app");
+    onMainLoop([this, mayEnter] { enterDecided(mayEnter); });
+  });
+  services_.api.fetchAnnouncements();
+}
+
+void ContentView::enterDecided(bool mayEnter) {
+  decision_ = mayEnter;
+  if (mayEnter) {
+    after(kEnterDelay, [this] {
+      showSplashView = false;
+      showViewSecond = true;
+      evaluate();
+      changed();
+    });
+  } else {
+    // No retry: the user restarts the app. The box goes, the splash stays.
+    failEnterApp = true;
+    after(kServerErrorFor, [this] {
+      failEnterApp = false;
+      changed();
+    });
+  }
+  changed();
+}
+
+void ContentView::evaluate() {
+  Child next = Child::nothing;
+  if (showSplashView) {
+    next = Child::splash;
+  } else if (showViewSecond) {
+    next = services_.preferences.loggedIn() ? Child::main : Child::login;
+  }
+  shown_ = next;
+  if (next != Child::login) screens::retire(services_.mainLoop, login_);
+  if (next != Child::main) screens::retire(services_.mainLoop, main_);
+  if (next == Child::login && !login_) {
+    login_ = std::make_unique<screens::LoginView>(
+        services_, "", false, screens::Binding<bool>::to(presentSideMenu));
+    login_->addChangeListener([this] { changed(); });
+  }
+  if (next == Child::main && !main_) {
+    main_ = std::make_unique<screens::MainTabbedView>(services_);
+    main_->addChangeListener([this] { changed(); });
+  }
+}
+
+}  // namespace corvane::app

@@ -1,0 +1,20 @@
+#include "screens/forget_pass_success.h"
+
+#include "screens/login_view.h"
+
+namespace corvane::screens {
+
+ForgetPassSuccess::ForgetPassSuccess(app::Services services) : ScreenModel(std::move(services)) {}
+
+ForgetPassSuccess::~ForgetPassSuccess() = default;
+
+void ForgetPassSuccess::goToLoginTapped() {
+  goToLogin = true;
+  if (!login_) {
+    login_ = std::make_unique<LoginView>(services_, "", false, Binding<bool>::to(sideMenu_));
+    login_->addChangeListener([this] { changed(); });
+  }
+  changed();
+}
+
+}  // namespace corvane::screens

@@ -1,0 +1,123 @@
+#include "screens/main_tabbed_view.h"
+
+#include "api/api_client.h"
+#include "app/notification_names.h"
+#include "platform/opener/url_text.h"
+#include "screens/connect_device_view.h"
+#include "screens/home_view.h"
+#include "screens/login_view.h"
+#include "screens/support_view.h"
+
+namespace corvane::screens {
+
+MainTabbedView::MainTabbedView(app::Services services)
+    : ScreenModel(std::move(services)),
+      sideMenuView_(services_,
+                    Binding<std::int64_t>([this] { return selected_; },
+                                          [this](std::int64_t v) { setSelectedSideMenuTab(v); }),
+                    sideMenuBinding()),
+      sideMenu_(sideMenuBinding()) {
+  auto backToDashboard = [this] { setSelectedSideMenuTab(kDashboard); };
+  closeObserver_ = platform::ObserverRegistration(
+      services_.notifications,
+      services_.notifications.addObserver(std::string(app::kClose), backToDashboard));
+  loginObserver_ = platform::ObserverRegistration(
+      services_.notifications,
+      services_.notifications.addObserver(std::string(app::kLoginSuccess), backToDashboard));
+  syncChildren();
+}
+
+MainTabbedView::~MainTabbedView() = default;
+
+Binding<bool> MainTabbedView::sideMenuBinding() {
+  return Binding<bool>([this] { return presentSideMenu; },
+                       [this](bool v) { setPresentSideMenu(v); });
+}
+
+void MainTabbedView::setPresentSideMenu(bool value) {
+  presentSideMenu = value;
+  changed();
+}
+
+void MainTabbedView::setSelectedSideMenuTab(std::int64_t value) {
+  const bool changedValue = value != selected_;
+  selected_ = value;
+  if (changedValue) {
+    if (value == static_cast<std::int64_t>(SideMenuRowType::logOut)) logOut();
+    if (value == static_cast<std::int64_t>(SideMenuRowType::aboutUs)) openAboutPage();
+  }
+  syncChildren();
+  changed();
+}
+
+MainTabbedView::Shown MainTabbedView::shown() const {
+  switch (selected_) {
+    case 0: return Shown::support;
+    case 1: return Shown::setting;
+    case 2: return Shown::connectDevices;
+    case 3: return Shown::aboutUs;
+    case 4: return Shown::login;
+    default: return Shown::dashboard;
+  }
+}
+
+void MainTabbedView::logOut() {
+  auto& prefs = services_.preferences;
+  const std::string username = prefs.username().value_or("");
+  const std::string password = prefs.password().value_or("");
+  // Not waited for: the local sign-out does not depend on the backend hearing about it.
+  services_.api.setPinOffline(username, password);
+  // The credentials stay, so the login screen offers them again.
+  prefs.setLoggedIn(false);
+}
+
+void MainTabbedView::openAboutPage() {
+  const auto link = services_.preferences.aboutUsLink();
+  if (link && platform::formsValidUrl(*link)) services_.opener.open(*link);
+}
+
+void MainTabbedView::syncChildren() {
+  const Shown now = shown();
+  auto forward = [this] { changed(); };
+  if (now != Shown::support) retire(services_.mainLoop, support_);
+  if (now != Shown::connectDevices) retire(services_.mainLoop, devices_);
+  if (now != Shown::aboutUs) retire(services_.mainLoop, nested_);
+  if (now != Shown::login) retire(services_.mainLoop, login_);
+  if (now != Shown::dashboard) retire(services_.mainLoop, home_);
+  switch (now) {
+    case Shown::support:
+      if (!support_) {
+        support_ = std::make_unique<SupportView>(services_, sideMenuBinding());
+        support_->addChangeListener(forward);
+      }
+      break;
+    case Shown::connectDevices:
+      if (!devices_) {
+        devices_ = std::make_unique<ConnectDeviceView>(services_);
+        devices_->addChangeListener(forward);
+      }
+      break;
+    case Shown::aboutUs:
+      if (!nested_) {
+        nested_ = std::make_unique<MainTabbedView>(services_);
+        nested_->addChangeListener(forward);
+      }
+      break;
+    case Shown::login:
+      if (!login_) {
+        login_ = std::make_unique<LoginView>(services_, "", false, sideMenuBinding());
+        login_->addChangeListener(forward);
+      }
+      break;
+    case Shown::dashboard:
+      if (!home_) {
+        home_ = std::make_unique<HomeView>(services_, sideMenuBinding());
+        home_->addChangeListener(forward);
+      }
+      break;
+    case Shown::setting:
+      break;  // the kill-switch screen has its own model, outside this container's children
+  }
+}
+
+}  // namespace corvane::screens

@@ -1,0 +1,67 @@
+#include "screens/set_new_pass_view.h"
+
+#include "api/api_client.h"
+#include "screens/forget_pass_success.h"
+#include "screens/oops_alert.h"
+
+namespace corvane::screens {
+
+SetNewPassView::SetNewPassView(app::Services services)
+    : ScreenModel(std::move(services)),
+      locale(services_.localeIdentifier),
+      passNotice_(services_.mainLoop, [this] { changed(); }) {}
+
+SetNewPassView::~SetNewPassView() = default;
+
+void SetNewPassView::toggleVisible() {
+  visible = !visible;
+  changed();
+}
+
+void SetNewPassView::toggleVisible2() {
+  visible2 = !visible2;
+  changed();
+}
+
+void SetNewPassView::saveNewPassword() {
+  if (password != rePassword) {
+    passNotice_.raise();
+    changed();
+    return;
+  }
+  const std::string username = services_.preferences.username().value_or("");
+  const std::string code = services_.preferences.otpValue().value_or("");
+  showProgress = true;
+  changed();
+  services_.api.resetPassword(username, code, password, rePassword, [this](Result<void> result) {
+    if (result) {
+      services_.log.info("Login successful. User: ok");
+    } else {
+      services_.log.info("Login failed. Error: " + result.error().toString());
+    }
+    onMainLoop([this, ok = result.ok()] {
+      if (ok) {
+        success = true;
+        if (!next_) {
+          next_ = std::make_unique<ForgetPassSuccess>(services_);
+          next_->addChangeListener([this] { changed(); });
+        }
+      } else {
+        fail = true;
+      }
+      showProgress = false;
+      changed();
+    });
+  });
+}
+
+void SetNewPassView::closeAlert() {
+  fail = false;
+  changed();
+}
+
+std::string SetNewPassView::alertMessage() const {
+  return oopsMessage(services_.preferences.resetpasswordmsg());
+}
+
+}  // namespace corvane::screens

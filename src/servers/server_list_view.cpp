@@ -1,0 +1,248 @@
+#include "servers/server_list_view.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "api/api_client.h"
+#include "app/notification_names.h"
+#include "servers/config_text.h"
+#include "servers/latency_probe.h"
+#include "servers/latency_services.h"
+#include "servers/protocol_preferences.h"
+
+namespace corvane::servers {
+
+ServerListView::ServerListView(app::Services services, ProtocolSelection& protocolFlags,
+                               std::function<void()> dismiss)
+    : ScreenModel(std::move(services)),
+      flags(protocolFlags),
+      locale(services_.localeIdentifier),
+      dismiss_(std::move(dismiss)) {
+  statusObserver_ = platform::ObserverRegistration(
+      services_.notifications,
+      services_.notifications.addObserver(platform::kVpnStatusDidChangeNotification,
+                                          [this] { statusChanged(); }));
+}
+
+ServerListView::~ServerListView() = default;
+
+void ServerListView::writeProtocolKeys() { storeSelection(services_.preferences, flags); }
+
+void ServerListView::readProtocolKeys() { loadSelection(services_.preferences, flags); }
+
+void ServerListView::selectAndStore(VpnProtocol protocol) {
+  flags.select(protocol);
+  writeProtocolKeys();
+}
+
+void ServerListView::appear() {
+  auto& prefs = services_.preferences;
+  // WireGuard is the default protocol, applied once per installation.
+  if (!prefs.initialProtocolSelect()) {
+    prefs.setInitialProtocolSelect(true);
+    selectAndStore(VpnProtocol::wireGuard);
+  }
+  services_.vpn.loadAllFromPreferences(
+      [this](platform::VpnService::Managers managers, std::optional<Error> error) {
+        onMainLoop([this, managers = std::move(managers), error = std::move(error)] {
+          if (error) {
+            services_.log.info("Load Preferences error: " + error->toString());
+            return;
+          }
+          if (managers.empty()) return;
+          vpnManagerEnterprise = managers.front();
+          if (vpnManagerEnterprise->isEnabled()) {
+            const bool connected =
+                vpnManagerEnterprise->connectionStatus() == platform::VpnStatus::connected;
+            services_.preferences.setVpnStatus(connected ? "Connected" : "Disconnected");
+          }
+          changed();
+        });
+      });
+  readProtocolKeys();
+  refreshed_ = false;
+  changed();
+  const std::string username = prefs.username().value_or("");
+  const std::string password = prefs.password().value_or("");
+  services_.api.login(username, password, [this](Result<api::User> result) {
+    if (!result) {
+      services_.log.info("Login error: " + result.error().toString());
+      onMainLoop([this] {
+        refreshed_ = true;
+        changed();
+      });
+      return;
+    }
+    // Indexing 10,000 servers takes milliseconds; do it here, off the main loop.
+    auto fresh = std::make_shared<ServerCatalogue>(
+        std::move(result->ipBundle).value_or(std::vector<api::IPBundle>{}));
+    services_.log.info("Fetched " + std::to_string(fresh->servers().size()) +
+                       " items from the server");
+    onMainLoop([this, fresh] {
+      catalogue_ = std::move(*fresh);
+      refreshed_ = true;
+      changed();
+    });
+  });
+}
+
+void ServerListView::statusChanged() {
+  if (!vpnManagerEnterprise) return;
+  status = vpnManagerEnterprise->connectionStatus();
+  const char* text = nullptr;
+  switch (*status) {
+    case platform::VpnStatus::invalid:
+    case platform::VpnStatus::disconnected: text = "Disconnected"; break;
+    case platform::VpnStatus::connecting: text = "Connecting"; break;
+    case platform::VpnStatus::connected: text = "Connected"; break;
+    case platform::VpnStatus::disconnecting: text = "Disconnecting"; break;
+    case platform::VpnStatus::reasserting: break;
+  }
+  if (text != nullptr) services_.preferences.setVpnStatus(std::string(text));
+  changed();
+}
+
+std::string ServerListView::vpnStatusText() const {
+  return services_.preferences.vpnStatus().value_or("Disconnected");
+}
+
+void ServerListView::setSearchText(std::string text) {
+  searchText = std::move(text);
+  changed();
+}
+
+void ServerListView::tapProtocol(VpnProtocol protocol) {
+  if (vpnStatusText() == "Connected") {
+    // The choice waits for "DISCONNECT"; the flags stay as they are.
+    services_.preferences.setSelectedTypeProtocol(protocolInfo(protocol).code);
+    changeProtocolAlert = true;
+  } else {
+    selectAndStore(protocol);
+  }
+  changed();
+}
+
+void ServerListView::tapDisconnect() {
+  if (auto protocol = protocolForCode(services_.preferences.selectedTypeProtocol())) {
+    selectAndStore(*protocol);
+  }
+  services_.notifications.post(app::kDisconnectFromServer);
+  changeProtocolAlert = false;
+  changed();
+}
+
+void ServerListView::tapSkip() {
+  changeProtocolAlert = false;
+  changed();
+}
+
+void ServerListView::tapClose() {
+  if (dismiss_) dismiss_();
+}
+
+ServerListView::TapOutcome ServerListView::tapServer(const api::IPBundle& server) {
+  const bool wireGuard = flags.WireGuardSelected;
+  lastTapError.reset();
+  // The tap cannot be applied without these; storing half a choice would leave the
+  // connection controller with another server's configuration.
+  if (!wireGuard && !server.config) {
+    services_.log.info("Server tap ignored: no config for " + server.ipName.value_or("?"));
+    return TapOutcome::ignored;
+  }
+  if (wireGuard && (!server.vpnServerID || !server.ipID)) {
+    services_.log.info("Server tap ignored: no server or address id for " +
+                       server.ipName.value_or("?"));
+    return TapOutcome::ignored;
+  }
+  auto& prefs = services_.preferences;
+  prefs.setInitialServerSelected(true);
+  prefs.setCountryCode(server.countryCode);
+  prefs.setCountryName(server.countryName);
+  prefs.setIpName(server.ipName);
+  if (!wireGuard) {
+    // Undecodable text is removed rather than kept from an earlier server.
+    prefs.setConfig(decodeServerConfig(*server.config));
+    onMainLoop([this] { finishTap(); });
+    changed();
+    return TapOutcome::stored;
+  }
+  const std::int64_t vpnServerID = *server.vpnServerID;
+  const std::int64_t ipID = *server.ipID;
+  fetchingConfig = true;
+  services_.api.fetchWireGuardConfig(vpnServerID, ipID, 1,
+                                     [this, vpnServerID, ipID](Result<void> result) {
+    if (!result) {
+      // The picker stays open and nothing is stored or posted.
+      services_.log.info(result.error().toString());
+      onMainLoop([this, error = result.error()] {
+        fetchingConfig = false;
+        lastTapError = error;
+        changed();
+      });
+      return;
+    }
+    services_.preferences.setVpnServerID(vpnServerID);
+    services_.preferences.setIpID(ipID);
+    onMainLoop([this] { finishTap(); });
+  });
+  changed();
+  return TapOutcome::fetching;
+}
+
+void ServerListView::finishTap() {
+  fetchingConfig = false;
+  changed();
+  // Dismissing may take this model away; post on the way out.
+  auto& notifications = services_.notifications;
+  auto dismiss = dismiss_;
+  if (dismiss) dismiss();
+  notifications.post(app::kConnectFromServer);
+}
+
+std::string_view ServerListView::headerText() const {
+  if (auto protocol = flags.chosen()) return protocolInfo(*protocol).headerText;
+  return "No Protocol Selected";
+}
+
+std::vector<ServerSection> ServerListView::sections() const {
+  return catalogue_.sections(flags.chosen(), searchText);
+}
+
+void ServerListView::reportLatency(const std::string& ip, double seconds) {
+  // Whole milliseconds, truncated toward zero. Every row shows this one value, so the last
+  // probe to report wins.
+  pingResult = std::trunc(seconds * 1000.0);
+  reportsByAddress[ip] = *pingResult;
+  changed();
+}
+
+std::string ServerListView::latencyText(std::optional<double> milliseconds) const {
+  if (!milliseconds) return std::string(locale.text("N/A"));
+  char text[32];
+  std::snprintf(text, sizeof text, "%.0f ms", *milliseconds);
+  return text;
+}
+
+std::string_view ServerListView::latencyColour(std::optional<double> milliseconds) {
+  if (!milliseconds || *milliseconds <= 150) return "green";
+  if (*milliseconds <= 400) return "orange";
+  return "red";
+}
+
+void ServerListView::rowAppeared(const api::IPBundle& server) {
+  if (!server.ip || services_.latency == nullptr) return;  // nothing to probe, or no engine
+  // A started probe has handed its echo to the engine and needs nothing more from us.
+  std::erase_if(probes_, [](const std::unique_ptr<LatencyProbe>& p) { return p->started(); });
+  // Reports arrive on the engine's callback queue; they reach the model on the main loop,
+  // and not at all once the picker is gone.
+  auto report = [this, alive = lifetime(), &loop = services_.mainLoop,
+                 ip = *server.ip](double seconds) {
+    loop.post([this, alive, ip, seconds] {
+      if (alive.lock()) reportLatency(ip, seconds);
+    });
+  };
+  probes_.push_back(std::make_unique<LatencyProbe>(services_.mainLoop, *services_.latency,
+                                                    *server.ip, std::move(report)));
+}
+
+}  // namespace corvane::servers
