@@ -35,7 +35,17 @@ namespace corvane::test {
 
 class ScreenEnv {
  public:
-  ScreenEnv()
+  // Against the scriptable servers below.
+  ScreenEnv() : ScreenEnv(std::nullopt) {}
+
+  // Against a real backend: its HTTPS host and the CA file that vouches for it. The API
+  // domain then comes from the start-up gate, as in the app.
+  struct Backend {
+    std::string apiHost;
+    std::filesystem::path caFile;
+  };
+
+  explicit ScreenEnv(std::optional<Backend> backend)
       : home_(makeHome()),
         paths_(platform::Paths::underHome(home_)),
         log_(platform::Log::capturing(sink)),
@@ -47,11 +57,13 @@ class ScreenEnv {
         keychain(secItems_, log_, std::string(securestore::KeychainStore::kApplicationService)),
         vpn(loop),
         https(pki_.issue({"IP:127.0.0.1"})),
-        loader_(platform::CurlUrlLoader::Options{.extraCaFile = pki_.writeCaFile(home_)}, log_),
+        loader_(platform::CurlUrlLoader::Options{
+                    .extraCaFile = backend ? backend->caFile : pki_.writeCaFile(home_)},
+                log_),
         api(*standard_, keychain, device_, loader_, log_,
-            api::ApiClient::Options{.apiHost = https.hostPort(),
-                                    .postTimeout = std::chrono::milliseconds(3000)}) {
-    preferences.setDomainLink(http.hostPort());
+            api::ApiClient::Options{.apiHost = backend ? backend->apiHost : https.hostPort(),
+                                    .postTimeout = std::chrono::milliseconds(5000)}) {
+    if (!backend) preferences.setDomainLink(http.hostPort());
   }
 
   // Runs what the loader hands to the main loop until `done()` holds (wall-time ceiling).
