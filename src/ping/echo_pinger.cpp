@@ -1,20 +1,9 @@
 #include "ping/echo_pinger.h"
 
-#include <random>
-
 #include "ping/echo_request.h"
 #include "ping/host_resolution.h"
 
 namespace corvane::ping {
-
-namespace {
-
-std::uint16_t drawIdentifier() {
-  std::random_device source;
-  return static_cast<std::uint16_t>(std::uniform_int_distribution<int>(0, 65534)(source));
-}
-
-}  // namespace
 
 EchoPinger::EchoPinger(Destination destination, PingConfiguration configuration,
                        platform::Queue& currentQueue, const EchoPingerServices& services)

@@ -1,6 +1,5 @@
 // The pinger's socket: opening it, reading replies from it, and closing it.
 #include <cerrno>
-#include <random>
 
 #include "ping/echo_pinger.h"
 #include "ping/reply_validator.h"
@@ -16,11 +15,6 @@ constexpr int kIdentifierDraws = 32;
 // Datagrams read per wake-up; the rest wait for the next turn of the loop so one busy
 // socket cannot starve the others.
 constexpr int kDatagramsPerWake = 64;
-
-std::uint16_t redrawIdentifier() {
-  std::random_device source;
-  return static_cast<std::uint16_t>(std::uniform_int_distribution<int>(0, 65534)(source));
-}
 
 }  // namespace
 
@@ -55,7 +49,7 @@ std::optional<PingError> EchoPinger::createSocket() {
   auto opened = sockets_.open(identifier);
   for (int draw = 0; !opened && opened.error().code == EADDRINUSE && draw < kIdentifierDraws;
        ++draw) {
-    identifier = redrawIdentifier();
+    identifier = drawIdentifier();
     opened = sockets_.open(identifier);
   }
   if (!opened) {

@@ -12,6 +12,9 @@ using Fingerprint = std::array<std::uint8_t, 16>;
 // Draws a fresh random UUID from the system's random source.
 Fingerprint makeFingerprint();
 
+// A pinger's echo identifier, uniform over 0 to 65534.
+std::uint16_t drawIdentifier();
+
 // "xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx", lower case.
 std::string fingerprintText(const Fingerprint& fingerprint);
 

@@ -12,6 +12,7 @@ namespace corvane::ping {
 namespace {
 
 constexpr std::uint8_t kProtocolIcmp = 1;
+constexpr std::size_t kMinimumIpv4HeaderSize = 20;
 
 }  // namespace
 
@@ -24,7 +25,9 @@ std::optional<std::size_t> icmpHeaderOffset(std::span<const std::uint8_t> datagr
     return std::nullopt;
   }
   const std::size_t offset = static_cast<std::size_t>(datagram[0] & 0x0F) * 4;
-  if (datagram.size() < offset + kEchoHeaderSize) {
+  // A header length under 5 words is no IPv4 header at all; taken at its word, the "ICMP
+  // message" would be read from inside the IP header's own fields.
+  if (offset < kMinimumIpv4HeaderSize || datagram.size() < offset + kEchoHeaderSize) {
     return std::nullopt;
   }
   return offset;

@@ -41,7 +41,8 @@ class ReplyVerdict {
 };
 
 // Offset of the ICMP message behind the IPv4 header (options included), or nothing when the
-// datagram is not IPv4/ICMP or too short to hold a 24-byte ICMP header at that offset.
+// datagram is not IPv4/ICMP, declares a header shorter than 20 bytes, or is too short to hold
+// a 24-byte ICMP header at that offset.
 std::optional<std::size_t> icmpHeaderOffset(std::span<const std::uint8_t> datagram);
 
 // The validation chain; the first failing step decides.

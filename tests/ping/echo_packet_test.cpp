@@ -150,6 +150,14 @@ std::vector<ChainCase> chainCases() {
         ReplyVerdict::failed(PingError(PingError::Case::invalidHeaderOffset)));
   }
   {
+    // Found by fuzzing: a header length of 3 words put the "ICMP message" inside the IP
+    // header, where a crafted datagram could pass as a valid reply.
+    auto datagram = buildReply(ourReply(8));
+    datagram[0] = 0x43;
+    add("header length under 20 bytes", datagram,
+        ReplyVerdict::failed(PingError(PingError::Case::invalidHeaderOffset)));
+  }
+  {
     auto spec = ourReply(8);
     spec.version = 6;
     add("not IPv4", buildReply(spec),

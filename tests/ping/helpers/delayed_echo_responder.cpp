@@ -36,6 +36,7 @@ std::int64_t nowNs(clockid_t clock) {
 struct Pending {
   std::int64_t dueNs;  // CLOCK_MONOTONIC
   sockaddr_in to;
+  in_addr from;  // the address the request was sent to: the reply comes from there
   std::vector<std::uint8_t> reply;
   bool operator>(const Pending& other) const { return dueNs > other.dueNs; }
 };
@@ -85,6 +86,7 @@ void readRequests(int fd, std::int64_t delayNs,
     Pending p;
     p.dueNs = arrivalNs(msg) + delayNs;
     p.to = from;
+    std::memcpy(&p.from, buffer + 16, sizeof p.from);
     p.reply.assign(buffer + headerLength, buffer + n);
     p.reply[0] = ICMP_ECHOREPLY;
     p.reply[2] = p.reply[3] = 0;
@@ -93,6 +95,28 @@ void readRequests(int fd, std::int64_t delayNs,
     p.reply[3] = static_cast<std::uint8_t>(checksum & 0xFF);
     pending.push(std::move(p));
   }
+}
+
+// Sends from the address the request went to, as a real host with many addresses does;
+// tools that match replies by source address (fping) depend on it.
+void sendReply(int fd, const Pending& p) {
+  iovec io{const_cast<std::uint8_t*>(p.reply.data()), p.reply.size()};
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+  msghdr msg{};
+  msg.msg_name = const_cast<sockaddr_in*>(&p.to);
+  msg.msg_namelen = sizeof p.to;
+  msg.msg_iov = &io;
+  msg.msg_iovlen = 1;
+  msg.msg_control = control;
+  msg.msg_controllen = sizeof control;
+  cmsghdr* c = CMSG_FIRSTHDR(&msg);
+  c->cmsg_level = IPPROTO_IP;
+  c->cmsg_type = IP_PKTINFO;
+  c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+  in_pktinfo info{};
+  info.ipi_spec_dst = p.from;
+  std::memcpy(CMSG_DATA(c), &info, sizeof info);
+  sendmsg(fd, &msg, 0);
 }
 
 }  // namespace
@@ -143,9 +167,7 @@ int main(int argc, char** argv) {
     while (!pending.empty() && pending.top().dueNs - nowNs(CLOCK_MONOTONIC) <= kSpinNs) {
       while (nowNs(CLOCK_MONOTONIC) < pending.top().dueNs) {
       }
-      const Pending& p = pending.top();
-      sendto(fd, p.reply.data(), p.reply.size(), 0, reinterpret_cast<const sockaddr*>(&p.to),
-             sizeof p.to);
+      sendReply(fd, pending.top());
       pending.pop();
     }
   }

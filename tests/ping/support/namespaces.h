@@ -138,6 +138,7 @@ class ChildProcess {
 
 // Two namespaces joined by a veth pair: "near" at 10.201.0.1 holds the pinger, "far" at
 // 10.201.0.2 holds the delayed echo responder and has the kernel's own echo replies off.
+// Both sit in 10.201.0.0/16, so further far addresses are reachable without routes.
 class DelayedPeer {
  public:
   static constexpr const char* kNearAddress = "10.201.0.1";
@@ -155,8 +156,8 @@ class DelayedPeer {
     const std::string far = peer->far_.name();
     const bool wired =
         runQuiet("ip -n " + near + " link add veth0 type veth peer name veth1 netns " + far) &&
-        runQuiet("ip -n " + near + " addr add " + kNearAddress + "/24 dev veth0") &&
-        runQuiet("ip -n " + far + " addr add " + kFarAddress + "/24 dev veth1") &&
+        runQuiet("ip -n " + near + " addr add " + kNearAddress + "/16 dev veth0") &&
+        runQuiet("ip -n " + far + " addr add " + kFarAddress + "/16 dev veth1") &&
         runQuiet("ip -n " + near + " link set veth0 up") &&
         runQuiet("ip -n " + far + " link set veth1 up") &&
         peer->far_.sysctl("net.ipv4.icmp_echo_ignore_all=1") && peer->near_.openPingGroupRange();
@@ -171,6 +172,19 @@ class DelayedPeer {
       return nullptr;
     }
     return peer;
+  }
+
+  // `count` more addresses on the far side (10.201.1.1, 10.201.1.2, ...), all answered by
+  // the responder; empty when they could not be added.
+  std::vector<std::string> addFarAddresses(int count) {
+    std::vector<std::string> addresses;
+    std::string batch;
+    for (int i = 0; i < count; ++i) {
+      addresses.push_back("10.201." + std::to_string(1 + i / 250) + "." + std::to_string(1 + i % 250));
+      batch += "addr add " + addresses.back() + "/16 dev veth1\n";
+    }
+    if (!runQuiet("printf '" + batch + "' | ip -n " + far_.name() + " -batch -")) return {};
+    return addresses;
   }
 
   const NetworkNamespace& near() const { return near_; }
