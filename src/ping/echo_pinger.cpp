@@ -12,7 +12,6 @@ EchoPinger::EchoPinger(Destination destination, PingConfiguration configuration,
       fingerprint_(makeFingerprint()),
       ipAddress_(destination_.dottedAddress()),
       loop_(services.mainLoop),
-      currentQueue_(currentQueue),
       sockets_(services.sockets),
       log_(services.log),
       reports_(ReportChannel::over(currentQueue)),
@@ -175,10 +174,18 @@ void EchoPinger::sendStep() {
   if (stale) {
     loop_.cancel(*stale);
   }
-  currentQueue_.async([self, echo, sequence] { self->sendRequest(echo, sequence); });
+  // On the loop thread the request goes out at once: the socket never blocks, and a hop to
+  // another thread per echo costs more CPU than the rest of the echo. A send that must wait
+  // for room in the socket buffer, or a start from another thread, goes through the pinger's
+  // serial queue, which keeps its sends in order.
+  if (loop_.isLoopThread()) {
+    sendRequest(echo, sequence, false);
+  } else {
+    serial_->async([self, echo, sequence] { self->sendRequest(echo, sequence, true); });
+  }
 }
 
-void EchoPinger::sendRequest(std::uint64_t echo, std::uint16_t sequence) {
+void EchoPinger::sendRequest(std::uint64_t echo, std::uint16_t sequence, bool mayWait) {
   auto built =
       buildEchoRequest(identifier(), sequence, fingerprint_, configuration_.payloadSize);
   if (auto* error = std::get_if<PingError>(&built)) {
@@ -197,9 +204,14 @@ void EchoPinger::sendRequest(std::uint64_t echo, std::uint16_t sequence) {
   if (!socket) {
     return;  // halted meanwhile: nothing to send on
   }
-  const auto outcome = socket->send(std::get<std::vector<std::uint8_t>>(built),
-                                    destination_.ipv4Address,
-                                    platform::seconds(configuration_.timeoutInterval));
+  const auto outcome = socket->send(
+      std::get<std::vector<std::uint8_t>>(built), destination_.ipv4Address,
+      mayWait ? platform::seconds(configuration_.timeoutInterval) : platform::Duration::zero());
+  if (outcome == platform::IcmpSendOutcome::timedOut && !mayWait) {
+    auto self = shared_from_this();
+    serial_->async([self, echo, sequence] { self->sendRequest(echo, sequence, true); });
+    return;
+  }
   if (outcome == platform::IcmpSendOutcome::success) {
     return;  // the reply or the time-out ends this echo
   }
@@ -303,8 +315,10 @@ void EchoPinger::schedule() {
       return;
     }
   }
+  // The pause before the next echo is a main-loop timer like the time-out, so the send step
+  // runs on the loop thread and sends without a thread hop.
   auto self = shared_from_this();
-  serial_->asyncAfter(platform::seconds(configuration_.pingInterval),
+  loop_.postAfter(platform::seconds(configuration_.pingInterval),
                       [self] { self->sendStep(); });
 }
 

@@ -3,10 +3,13 @@
 // detects time-outs and reports every echo to an observer and a delegate; optionally stops
 // after a target number of echoes and reports a PingResult.
 //
-// Threads: the socket watch and the time-out timer run on the main loop; delayed sends wait
-// on the pinger's own serial queue; the send itself and every callback (observer, delegate,
-// finished) run on the caller's queue, in the order the events happened. One mutex guards all
-// mutable state, so every operation may be called from any thread.
+// Threads: the socket watch, the time-out timer and the pause between echoes run on the main
+// loop, which also sends each request (the socket never blocks it); a send that has to wait
+// for buffer room, or that starts on another thread, runs on the pinger's own serial queue.
+// Every callback (observer, delegate, finished) runs on the caller's queue, in the order the
+// events happened, and never blocks the loop. One mutex guards all mutable state (it stands
+// where a property queue would: every read and write of the shared fields goes through it),
+// so every operation may be called from any thread.
 //
 // Lifetime: the creator need not keep the pinger. An armed time-out timer and queued work
 // hold it, so it lives while it pings and goes once it halts and nobody holds it.
@@ -101,7 +104,7 @@ class EchoPinger : public std::enable_shared_from_this<EchoPinger> {
 
   // The echo cycle (echo_pinger.cpp).
   void sendStep();
-  void sendRequest(std::uint64_t echo, std::uint16_t sequence);
+  void sendRequest(std::uint64_t echo, std::uint16_t sequence, bool mayWait);
   void sendFailed(std::uint64_t echo, PingError error);
   void timeoutFired(std::uint64_t echo);
   void report(const PingResponse& response);
@@ -115,7 +118,6 @@ class EchoPinger : public std::enable_shared_from_this<EchoPinger> {
   const Fingerprint fingerprint_;
   const std::optional<std::string> ipAddress_;
   platform::MainLoop& loop_;
-  platform::Queue& currentQueue_;
   platform::IcmpSocketFactory& sockets_;
   platform::Log log_;
   std::shared_ptr<ReportChannel> reports_;

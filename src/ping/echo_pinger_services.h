@@ -15,7 +15,7 @@ struct EchoPingerServices {
   // Socket watch and time-out timers. Must outlive every pinger.
   platform::MainLoop& mainLoop;
   platform::IcmpSocketFactory& sockets;
-  // Makes a pinger's private serial queue, on which its delayed sends wait.
+  // Makes a pinger's private serial queue, for sends that cannot go out on the loop thread.
   std::function<std::unique_ptr<platform::Queue>()> makeSerialQueue;
   // Source of the background and active moments; needed only by pingers that handle
   // background transitions. Must outlive every pinger.
