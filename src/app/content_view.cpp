@@ -27,9 +27,9 @@ ContentView::~ContentView() = default;
 void ContentView::appear() {
   splash.appear();
   changed();
-  services_.api.fetchLinks([this](bool mayEnter) {
-    services_.log.info(mayEnter ? "You can enter the app" : "Do not enter the app");
-    onMainLoop([this, mayEnter] { enterDecided(mayEnter); });
+  services_.api.fetchLinks([this, hop = hop()](bool mayEnter) {
+    hop.services.log.info(mayEnter ? "You can enter the app" : "Do not enter the app");
+    hop([this, mayEnter] { enterDecided(mayEnter); });
   });
   services_.api.fetchAnnouncements();
 }

@@ -20,9 +20,9 @@ void ConnectDeviceView::appear() {
   loading = true;
   changed();
   services_.api.fetchLoggedInDevices(
-      username, password, udid, [this](Result<api::DeviceResponse> result) {
-        if (!result) services_.log.info("error: " + result.error().toString());
-        onMainLoop([this, result = std::move(result)]() mutable {
+      username, password, udid, [this, hop = hop()](Result<api::DeviceResponse> result) {
+        if (!result) hop.services.log.info("error: " + result.error().toString());
+        hop([this, result = std::move(result)]() mutable {
           loading = false;
           if (result) {
             devices = result->data.value_or(std::vector<api::Datum>{});

@@ -18,15 +18,15 @@ void ForgetPassView::resetPassword() {
   fail = false;
   changed();
   const std::string sent = registerEmail;
-  services_.api.requestPasswordReset(sent, [this, sent](Result<void> result) {
+  services_.api.requestPasswordReset(sent, [this, hop = hop(), sent](Result<void> result) {
     if (result) {
-      services_.log.info("Login successful. User: ok");
+      hop.services.log.info("Login successful. User: ok");
       // The new-password step reads the account from here, not from this screen.
-      services_.preferences.setUsername(sent);
+      hop.services.preferences.setUsername(sent);
     } else {
-      services_.log.info("Login failed. Error: " + result.error().toString());
+      hop.services.log.info("Login failed. Error: " + result.error().toString());
     }
-    onMainLoop([this, ok = result.ok()] {
+    hop([this, ok = result.ok()] {
       if (ok) {
         success = true;
         if (!next_) {

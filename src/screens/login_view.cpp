@@ -39,28 +39,28 @@ void LoginView::login() {
   const std::string sentEmail = email;
   const std::string sentPassword = password;
   services_.api.login(sentEmail, sentPassword,
-                      [this, sentEmail, sentPassword](Result<api::User> result) {
+                      [this, hop = hop(), sentEmail, sentPassword](Result<api::User> result) {
     if (result) {
       // Stored from the loader's queue before "LoginSuccess" is posted: its observers read
       // "loggedIn" and must see true.
-      auto& prefs = services_.preferences;
+      auto& prefs = hop.services.preferences;
       prefs.setLoggedIn(true);
       prefs.setUsername(sentEmail);
       prefs.setPassword(sentPassword);
-      if (services_.groupPreferences != nullptr) {
-        services_.groupPreferences->setUsername(sentEmail);
-        services_.groupPreferences->setPassword(sentPassword);
+      if (hop.services.groupPreferences != nullptr) {
+        hop.services.groupPreferences->setUsername(sentEmail);
+        hop.services.groupPreferences->setPassword(sentPassword);
       }
-      services_.log.info("Login successful. User: " + describe(*result));
-      onMainLoop([this] {
+      hop.services.log.info("Login successful. User: " + describe(*result));
+      hop([this] {
         showProgress = false;
         changed();
         // Last: an observer may take this screen away.
         services_.notifications.post(app::kLoginSuccess);
       });
     } else {
-      services_.log.info("Login failed. Error: " + result.error().toString());
-      onMainLoop([this] {
+      hop.services.log.info("Login failed. Error: " + result.error().toString());
+      hop([this] {
         // The emptiness tests use the fields as they stand when the completion runs.
         fail = true;
         if (email.empty()) {

@@ -45,6 +45,21 @@ class ScreenModel {
   // Watches whether the model still exists, for callbacks that hop threads on their own.
   std::weak_ptr<int> lifetime() const { return alive_; }
 
+  // What a completion running on another thread holds instead of the model: the services
+  // (they outlive every model) and the way back to the model on the main loop. The model may
+  // be gone by the time the completion runs, so the completion itself never touches it; only
+  // the tasks it hands to the main loop do, and they are dropped once the model is gone.
+  struct Hop {
+    mutable app::Services services;  // handles only: calling through them changes no Hop
+    std::weak_ptr<int> alive;
+    void operator()(platform::Task task) const {
+      services.mainLoop.post([alive = alive, task = std::move(task)] {
+        if (alive.lock()) task();
+      });
+    }
+  };
+  Hop hop() const { return Hop{services_, alive_}; }
+
   app::Services services_;
 
  private:

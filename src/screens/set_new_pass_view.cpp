@@ -33,13 +33,13 @@ void SetNewPassView::saveNewPassword() {
   const std::string code = services_.preferences.otpValue().value_or("");
   showProgress = true;
   changed();
-  services_.api.resetPassword(username, code, password, rePassword, [this](Result<void> result) {
+  services_.api.resetPassword(username, code, password, rePassword, [this, hop = hop()](Result<void> result) {
     if (result) {
-      services_.log.info("Login successful. User: ok");
+      hop.services.log.info("Login successful. User: ok");
     } else {
-      services_.log.info("Login failed. Error: " + result.error().toString());
+      hop.services.log.info("Login failed. Error: " + result.error().toString());
     }
-    onMainLoop([this, ok = result.ok()] {
+    hop([this, ok = result.ok()] {
       if (ok) {
         success = true;
         if (!next_) {

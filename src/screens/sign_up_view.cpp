@@ -47,13 +47,13 @@ void SignUPView::registerAccount() {
   const std::string sentUsername = username;
   const std::string sentPassword = password;
   services_.api.signUp(username, password, rePassword, email,
-                       [this, sentUsername, sentPassword](Result<void> result) {
+                       [this, hop = hop(), sentUsername, sentPassword](Result<void> result) {
     if (result) {
-      services_.log.info("signUp successful. User: ok");
+      hop.services.log.info("signUp successful. User: ok");
       // The login form offers the new account next time it comes into view.
-      services_.preferences.setUsername(sentUsername);
-      services_.preferences.setPassword(sentPassword);
-      onMainLoop([this] {
+      hop.services.preferences.setUsername(sentUsername);
+      hop.services.preferences.setPassword(sentPassword);
+      hop([this] {
         showProgress = false;
         goToEmailVerification = true;
         success_ = std::make_unique<RegistarationSuccessView>(services_);
@@ -61,8 +61,8 @@ void SignUPView::registerAccount() {
         changed();
       });
     } else {
-      services_.log.info("signUp failed. Error: " + result.error().toString());
-      onMainLoop([this] {
+      hop.services.log.info("signUp failed. Error: " + result.error().toString());
+      hop([this] {
         showProgress = false;
         fail = true;
         changed();

@@ -43,8 +43,8 @@ void ServerListView::appear() {
     selectAndStore(VpnProtocol::wireGuard);
   }
   services_.vpn.loadAllFromPreferences(
-      [this](platform::VpnService::Managers managers, std::optional<Error> error) {
-        onMainLoop([this, managers = std::move(managers), error = std::move(error)] {
+      [this, hop = hop()](platform::VpnService::Managers managers, std::optional<Error> error) {
+        hop([this, managers = std::move(managers), error = std::move(error)] {
           if (error) {
             services_.log.info("Load Preferences error: " + error->toString());
             return;
@@ -64,10 +64,10 @@ void ServerListView::appear() {
   changed();
   const std::string username = prefs.username().value_or("");
   const std::string password = prefs.password().value_or("");
-  services_.api.login(username, password, [this](Result<api::User> result) {
+  services_.api.login(username, password, [this, hop = hop()](Result<api::User> result) {
     if (!result) {
-      services_.log.info("Login error: " + result.error().toString());
-      onMainLoop([this] {
+      hop.services.log.info("Login error: " + result.error().toString());
+      hop([this] {
         refreshed_ = true;
         changed();
       });
@@ -76,9 +76,9 @@ void ServerListView::appear() {
     // Indexing 10,000 servers takes milliseconds; do it here, off the main loop.
     auto fresh = std::make_shared<ServerCatalogue>(
         std::move(result->ipBundle).value_or(std::vector<api::IPBundle>{}));
-    services_.log.info("Fetched " + std::to_string(fresh->servers().size()) +
+    hop.services.log.info("Fetched " + std::to_string(fresh->servers().size()) +
                        " items from the server");
-    onMainLoop([this, fresh] {
+    hop([this, fresh] {
       catalogue_ = std::move(*fresh);
       refreshed_ = true;
       changed();
@@ -170,20 +170,20 @@ ServerListView::TapOutcome ServerListView::tapServer(const api::IPBundle& server
   const std::int64_t ipID = *server.ipID;
   fetchingConfig = true;
   services_.api.fetchWireGuardConfig(vpnServerID, ipID, 1,
-                                     [this, vpnServerID, ipID](Result<void> result) {
+                                     [this, hop = hop(), vpnServerID, ipID](Result<void> result) {
     if (!result) {
       // The picker stays open and nothing is stored or posted.
-      services_.log.info(result.error().toString());
-      onMainLoop([this, error = result.error()] {
+      hop.services.log.info(result.error().toString());
+      hop([this, error = result.error()] {
         fetchingConfig = false;
         lastTapError = error;
         changed();
       });
       return;
     }
-    services_.preferences.setVpnServerID(vpnServerID);
-    services_.preferences.setIpID(ipID);
-    onMainLoop([this] { finishTap(); });
+    hop.services.preferences.setVpnServerID(vpnServerID);
+    hop.services.preferences.setIpID(ipID);
+    hop([this] { finishTap(); });
   });
   changed();
   return TapOutcome::fetching;

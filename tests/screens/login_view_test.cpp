@@ -149,5 +149,22 @@ TEST_F(LoginViewTest, EyeIconUnderlinesAndLinks) {
   EXPECT_TRUE(env.http.requests().empty());
 }
 
+TEST(LoginViewLifetime, AScreenGoneBeforeItsAnswerIsLeftAlone) {
+  test::ScreenEnv env;
+  env.count(std::string(app::kLoginSuccess));
+  env.http.answer("POST", "/app-api-v1/login",
+                  test::ScriptedReply::json(200, kAccepted).after(std::chrono::milliseconds(200)));
+  bool sideMenu = false;
+  {
+    LoginView view(env.services(), "pw", false, Binding<bool>::to(sideMenu));
+    view.email = "ada@example.org";
+    view.login();
+  }
+  // The answer still stores what the login achieved, but nothing reaches the gone screen.
+  ASSERT_TRUE(env.settle([&] { return env.preferences.loggedIn(); }));
+  env.loop.runUntil([] { return false; }, std::chrono::milliseconds(100));
+  EXPECT_EQ(env.posted["LoginSuccess"], 0);
+}
+
 }  // namespace
 }  // namespace corvane::screens
