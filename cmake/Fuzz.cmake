@@ -7,9 +7,12 @@ endif()
 # sees only the harness itself and mutates blindly.
 target_compile_options(corvane_core PRIVATE -fsanitize=fuzzer-no-link)
 file(GLOB CORVANE_FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*_fuzz.cpp)
+# `fuzzers` builds every harness and nothing else (CI's smoke run needs no programs or tests).
+add_custom_target(fuzzers)
 foreach(src ${CORVANE_FUZZ_SOURCES})
   get_filename_component(name ${src} NAME_WE)
   add_executable(${name} ${src})
+  add_dependencies(fuzzers ${name})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${name} PRIVATE corvane_core)
