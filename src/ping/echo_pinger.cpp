@@ -19,9 +19,12 @@ EchoPinger::EchoPinger(Destination destination, PingConfiguration configuration,
       identifier_(drawIdentifier()) {}
 
 EchoPinger::~EchoPinger() {
-  // No timer can be armed here: an armed timer holds the pinger. Only the socket is left.
+  // No timer can be armed here: an armed timer holds the pinger. Only the socket is left, and
+  // it is always handed to the loop by a post: this destructor may run inside the loop's own
+  // bookkeeping (a cancelled timer's task released there), where a direct unwatch would take
+  // the loop's lock a second time.
   std::shared_ptr<platform::IcmpSocket> socket = std::move(socket_);
-  releaseSocketLater(loop_, socketWatch_, std::move(socket));
+  releaseSocketLater(loop_, socketWatch_, std::move(socket), /*alwaysPost=*/true);
 }
 
 PingOutcome<std::shared_ptr<EchoPinger>> EchoPinger::create(Destination destination,
@@ -102,8 +105,10 @@ std::optional<PingError> EchoPinger::startPinging() {
 
 void EchoPinger::stopPinging(bool resetSequence) {
   std::uint64_t transmitted = 0;
+  std::optional<platform::TimerId> nextSend;
   {
     std::lock_guard lock(mutex_);
+    nextSend = std::exchange(nextSendTimer_, std::nullopt);
     killswitch_ = true;
     isPinging_ = false;
     transmitted = trueSequenceIndex_;  // read before a reset, so the result counts the echoes
@@ -112,6 +117,9 @@ void EchoPinger::stopPinging(bool resetSequence) {
       trueSequenceIndex_ = 0;
       erroredIndices_.clear();
     }
+  }
+  if (nextSend) {
+    loop_.cancel(*nextSend);
   }
   finish(transmitted);
 }
@@ -158,6 +166,7 @@ void EchoPinger::sendStep() {
   std::uint16_t sequence = 0;
   {
     std::lock_guard lock(mutex_);
+    nextSendTimer_.reset();  // this is it, or it is moot
     if (isPinging_ || killswitch_) {
       return;
     }
@@ -316,10 +325,13 @@ void EchoPinger::schedule() {
     }
   }
   // The pause before the next echo is a main-loop timer like the time-out, so the send step
-  // runs on the loop thread and sends without a thread hop.
+  // runs on the loop thread and sends without a thread hop. A stop or halt cancels it, so a
+  // halted pinger is held by nothing of its own.
   auto self = shared_from_this();
-  loop_.postAfter(platform::seconds(configuration_.pingInterval),
-                      [self] { self->sendStep(); });
+  const platform::TimerId timer = loop_.postAfter(
+      platform::seconds(configuration_.pingInterval), [self] { self->sendStep(); });
+  std::lock_guard lock(mutex_);
+  nextSendTimer_ = timer;
 }
 
 void EchoPinger::finish(std::uint64_t packetsTransmitted) {

@@ -36,7 +36,7 @@ namespace corvane::ping {
 
 // Stops watching `socket` on the loop, then closes it, on the loop thread.
 void releaseSocketLater(platform::MainLoop& loop, std::optional<platform::WatchId> watch,
-                        std::shared_ptr<platform::IcmpSocket> socket);
+                        std::shared_ptr<platform::IcmpSocket> socket, bool alwaysPost = false);
 
 class EchoPinger : public std::enable_shared_from_this<EchoPinger> {
  public:
@@ -144,6 +144,8 @@ class EchoPinger : public std::enable_shared_from_this<EchoPinger> {
   bool autoHalted_ = false;
   bool isPinging_ = false;
   std::optional<platform::TimerId> timeoutTimer_;
+  // The pause before the next echo.
+  std::optional<platform::TimerId> nextSendTimer_;
   bool killswitch_ = false;
   // The echo in flight: its number, and whether a reply, failure or time-out has ended it.
   // Each event names the echo it belongs to, so a stale timer or a late send failure can

@@ -21,11 +21,11 @@ constexpr int kDatagramsPerWake = 64;
 // Closes a socket only after the loop stopped watching it: a descriptor closed while still
 // watched could be reused by another socket and lose that one's watch.
 void releaseSocketLater(platform::MainLoop& loop, std::optional<platform::WatchId> watch,
-                        std::shared_ptr<platform::IcmpSocket> socket) {
+                        std::shared_ptr<platform::IcmpSocket> socket, bool alwaysPost) {
   if (!watch && !socket) {
     return;
   }
-  if (loop.isLoopThread()) {
+  if (loop.isLoopThread() && !alwaysPost) {
     if (watch) loop.unwatch(*watch);
     socket.reset();
     return;
@@ -138,14 +138,19 @@ void EchoPinger::teardown() {
   std::shared_ptr<platform::IcmpSocket> socket;
   std::optional<platform::WatchId> watch;
   std::optional<platform::TimerId> timer;
+  std::optional<platform::TimerId> nextSend;
   {
     std::lock_guard lock(mutex_);
     socket = std::move(socket_);
     watch = std::exchange(socketWatch_, std::nullopt);
     timer = std::exchange(timeoutTimer_, std::nullopt);
+    nextSend = std::exchange(nextSendTimer_, std::nullopt);
   }
   if (timer) {
     loop_.cancel(*timer);
+  }
+  if (nextSend) {
+    loop_.cancel(*nextSend);
   }
   releaseSocketLater(loop_, watch, std::move(socket));
 }
