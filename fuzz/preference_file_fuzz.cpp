@@ -27,12 +27,17 @@ void require(bool condition) {
 
 // tmpfs when there is one: fsync is free there, and the harness measures nothing.
 const fs::path& workFolder() {
-  static const fs::path folder = [] {
+  // Never destroyed, so that the clean-up at exit can still use it.
+  static const fs::path& folder = *new fs::path([] {
     const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
     std::string pattern = (base / "corvane-fuzz-XXXXXX").string();
     require(::mkdtemp(pattern.data()) != nullptr);
+    std::atexit([] {
+      std::error_code ignored;
+      fs::remove_all(workFolder(), ignored);
+    });
     return fs::path(pattern);
-  }();
+  }());
   return folder;
 }
 

@@ -35,6 +35,12 @@ void fillStore(const fs::path& file) {
   }
 }
 
+void patchByte(const fs::path& file, std::size_t offset, char value) {
+  std::string bytes = readBytes(file);
+  bytes.at(offset) = value;
+  writeBytes(file, bytes);
+}
+
 std::vector<fs::path> movedAside(const fs::path& file) {
   std::vector<fs::path> found;
   for (const auto& entry : fs::directory_iterator(file.parent_path())) {
@@ -116,6 +122,29 @@ INSTANTIATE_TEST_SUITE_P(
                                  bytes[i] = static_cast<char>(0xA5);
                                }
                                writeBytes(file, bytes);
+                             }},
+                      Damage{"unsupportedSchemaFormat",
+                             [](const fs::path& file) {
+                               fillStore(file);
+                               patchByte(file, 47, 9);  // schema format number, 1 to 4 are known
+                             }},
+                      Damage{"headerForbidsWriting",
+                             [](const fs::path& file) {
+                               fillStore(file);
+                               patchByte(file, 18,
+                                         3);  // file format write version, 1 or 2 are known
+                             }},
+                      Damage{"triggerAddedToOurTable",
+                             [](const fs::path& file) {
+                               fillStore(file);
+                               sqlite3* db = nullptr;
+                               sqlite3_open(file.c_str(), &db);
+                               sqlite3_exec(
+                                   db,
+                                   "CREATE TRIGGER refuse BEFORE INSERT ON preferences BEGIN "
+                                   "SELECT RAISE(ABORT, 'no'); END",
+                                   nullptr, nullptr, nullptr);
+                               sqlite3_close(db);
                              }},
                       Damage{"anotherProgramsDatabase",
                              [](const fs::path& file) {

@@ -82,7 +82,12 @@ struct ResetOnExit {
 bool isUnreadableStore(const Error& error) {
   if (error.domain == kSqliteDomain) {
     const int primary = static_cast<int>(error.code) & 0xff;
-    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+    // Our statements are fixed and valid, so a plain SQL error (SQLITE_ERROR: "unsupported
+    // file format", "no such table") or a type mismatch comes from the file's content. Plain
+    // SQLITE_READONLY on a file we opened for writing means its header forbids writing; the
+    // extended read-only codes are about locks and folders, and are left alone.
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB || primary == SQLITE_ERROR ||
+           primary == SQLITE_FORMAT || primary == SQLITE_MISMATCH || error.code == SQLITE_READONLY;
   }
   if (error.domain == kStoreFileDomain) {
     return error.code == EISDIR || error.code == ELOOP || error.code == EINVAL;
@@ -107,7 +112,7 @@ Result<std::unique_ptr<PreferenceDatabase>> PreferenceDatabase::open(const fs::p
   // is not SQLite fails there (NOTADB).
   for (auto step :
        {&PreferenceDatabase::checkIntegrity, &PreferenceDatabase::checkSchema,
-        &PreferenceDatabase::useWriteAheadLog, &PreferenceDatabase::prepareStatements}) {
+        &PreferenceDatabase::prepareForWriting, &PreferenceDatabase::prepareStatements}) {
     if (auto done = (database.get()->*step)(); !done) {
       return done.error();
     }
@@ -144,16 +149,24 @@ Result<void> PreferenceDatabase::configure(const fs::path& file) {
   return {};
 }
 
-Result<void> PreferenceDatabase::useWriteAheadLog() {
+Result<void> PreferenceDatabase::prepareForWriting() {
   // Only once the file is known to be ours: switching the mode rewrites the file's header,
   // and another program's database must be moved aside untouched.
-  auto mode = queryColumn(db_, "PRAGMA journal_mode=WAL");
-  if (!mode) {
+  // A file system without shared memory keeps the rollback journal; with synchronous=FULL
+  // that is as durable, only slower, so the answer is not checked.
+  if (auto mode = queryColumn(db_, "PRAGMA journal_mode=WAL"); !mode) {
     return mode.error();
   }
-  if (mode->size() != 1 || (*mode)[0] != "wal") {
-    return Error(kSqliteDomain, SQLITE_CANTOPEN,
-                 "write-ahead log refused: " + (mode->empty() ? "" : (*mode)[0]));
+  // A trial write, rolled back: a file that can be read but not written (its header says so)
+  // shows here rather than at the first real write. Nothing reaches the disk, so no fsync.
+  const char* trial =
+      "BEGIN IMMEDIATE;"
+      "INSERT OR REPLACE INTO preferences(key, kind, value) VALUES ('', 0, 0);"
+      "ROLLBACK;";
+  if (sqlite3_exec(db_, trial, nullptr, nullptr, nullptr) != SQLITE_OK) {
+    Error error = lastError("write check");
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    return error;
   }
   return {};
 }
@@ -192,6 +205,10 @@ Result<void> PreferenceDatabase::checkSchema() {
       return error;
     }
     return {};
+  }
+  // Nothing but our table: a trigger or view added to the file could make every write fail.
+  if (*objects != std::vector<std::string>{"preferences"}) {
+    return notAStore("unexpected objects in the schema");
   }
   auto columns = queryColumn(db_, "SELECT name FROM pragma_table_info('preferences')");
   if (!columns) {

@@ -50,7 +50,7 @@ class PreferenceDatabase {
   Result<void> configure(const std::filesystem::path& file);
   Result<void> checkIntegrity();
   Result<void> checkSchema();
-  Result<void> useWriteAheadLog();
+  Result<void> prepareForWriting();
   Result<void> prepareStatements();
   Error lastError(std::string_view doing) const;
 
@@ -63,8 +63,8 @@ class PreferenceDatabase {
   ino_t inode_ = 0;
 };
 
-// Errors that mean the file is not a readable preference store: not SQLite at all, damaged,
-// somebody else's database, or a folder or link in its place.
+// Errors that mean the file is not a usable preference store: not SQLite at all, damaged,
+// somebody else's database, marked read-only in its header, or a folder or link in its place.
 bool isUnreadableStore(const Error& error);
 // Errors that a later attempt may not meet: another process held the lock too long.
 bool isBusy(const Error& error);
