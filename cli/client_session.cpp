@@ -83,7 +83,11 @@ ClientSession::ClientSession(Options options) : parts_(std::make_unique<Parts>()
   }
 }
 
-ClientSession::~ClientSession() = default;
+ClientSession::~ClientSession() {
+  // Screen models taken off screen are destroyed on a later loop turn (screens::retire); run
+  // those turns now, while the notification centre they unregister from still exists.
+  loop_.runFor(std::chrono::milliseconds(50));
+}
 
 app::Services ClientSession::services() {
   Parts& p = *parts_;

@@ -76,7 +76,8 @@ class ScreenModel {
 
 // Takes a child model off screen. Its owner may be inside one of the child's own actions or
 // notification handlers, so the object is destroyed on a later turn of the main loop; until
-// then it is silent (no listeners) and cannot reach its former owner.
+// then it is silent (no listeners) and cannot reach its former owner. Whoever tears the
+// services down runs the loop once more first, so these objects go while the services exist.
 template <typename Model>
 void retire(platform::MainLoop& loop, std::unique_ptr<Model>& child) {
   if (!child) return;

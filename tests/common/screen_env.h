@@ -84,6 +84,9 @@ class ScreenEnv {
   }
 
   ~ScreenEnv() {
+    // Retired models wait in the loop to be destroyed; let them go while the services they
+    // unregister from still exist.
+    loop.runPending();
     std::error_code ignored;
     std::filesystem::remove_all(home_, ignored);
   }
