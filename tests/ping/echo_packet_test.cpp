@@ -107,12 +107,12 @@ TEST(EchoChecksum, FoldedSumOfAllOnesIsOutOfBounds) {
 constexpr std::uint16_t kIdentifier = 0x1234;
 
 ReplySpec ourReply(std::uint16_t sequence) {
-  ReplySpec spec;
-  spec.identifier = kIdentifier;
-  spec.sequence = sequence;
-  spec.fingerprint = testFingerprint(3);
-  spec.filler = {9, 8, 7, 6};
-  return spec;
+  ReplySpec shape;
+  shape.identifier = kIdentifier;
+  shape.sequence = sequence;
+  shape.fingerprint = testFingerprint(3);
+  shape.filler = {9, 8, 7, 6};
+  return shape;
 }
 
 std::uint16_t storedChecksum(const std::vector<std::uint8_t>& datagram, std::size_t offset) {
@@ -136,9 +136,9 @@ std::vector<ChainCase> chainCases() {
 
   add("valid reply", buildReply(ourReply(8)), ReplyVerdict::valid());
   {
-    auto spec = ourReply(8);
-    spec.headerLength = 60;  // 40 bytes of IP options
-    add("valid reply behind 40 bytes of options", buildReply(spec), ReplyVerdict::valid());
+    auto shape = ourReply(8);
+    shape.headerLength = 60;  // 40 bytes of IP options
+    add("valid reply behind 40 bytes of options", buildReply(shape), ReplyVerdict::valid());
   }
   add("43 bytes", std::vector<std::uint8_t>(43, 0x45),
       ReplyVerdict::failed(PingError::invalidLength(43)));
@@ -158,47 +158,47 @@ std::vector<ChainCase> chainCases() {
         ReplyVerdict::failed(PingError(PingError::Case::invalidHeaderOffset)));
   }
   {
-    auto spec = ourReply(8);
-    spec.version = 6;
-    add("not IPv4", buildReply(spec),
+    auto shape = ourReply(8);
+    shape.version = 6;
+    add("not IPv4", buildReply(shape),
         ReplyVerdict::failed(PingError(PingError::Case::invalidHeaderOffset)));
-    spec = ourReply(8);
-    spec.protocol = 17;
-    add("not ICMP", buildReply(spec),
+    shape = ourReply(8);
+    shape.protocol = 17;
+    add("not ICMP", buildReply(shape),
         ReplyVerdict::failed(PingError(PingError::Case::invalidHeaderOffset)));
   }
   {
-    auto spec = ourReply(8);
-    spec.fingerprint = testFingerprint(99);
-    spec.checksumOverride = 0xDEAD;
-    add("another pinger's reply, even with a wrong checksum", buildReply(spec),
+    auto shape = ourReply(8);
+    shape.fingerprint = testFingerprint(99);
+    shape.checksumOverride = 0xDEAD;
+    add("another pinger's reply, even with a wrong checksum", buildReply(shape),
         ReplyVerdict::notOurs());
   }
   {
-    auto spec = ourReply(8);
-    spec.filler = {1, 2, 3};
-    add("odd filler", buildReply(spec),
+    auto shape = ourReply(8);
+    shape.filler = {1, 2, 3};
+    add("odd filler", buildReply(shape),
         ReplyVerdict::failed(PingError(PingError::Case::unexpectedPayloadLength)));
   }
   {
-    auto spec = ourReply(8);
-    spec.type = 3;
-    add("type 3 with a right checksum", buildReply(spec),
+    auto shape = ourReply(8);
+    shape.type = 3;
+    add("type 3 with a right checksum", buildReply(shape),
         ReplyVerdict::failed(PingError::invalidType(3)));
-    spec.checksumOverride = 0x0102;  // stored big-endian, read back little-endian
-    const auto right = buildReply([&] { auto s = spec; s.checksumOverride.reset(); return s; }());
-    add("type 3 with a wrong checksum", buildReply(spec),
+    shape.checksumOverride = 0x0102;  // stored big-endian, read back little-endian
+    const auto right = buildReply([&] { auto s = shape; s.checksumOverride.reset(); return s; }());
+    add("type 3 with a wrong checksum", buildReply(shape),
         ReplyVerdict::failed(PingError::checksumMismatch(0x0201, storedChecksum(right, 20))));
   }
   {
-    auto spec = ourReply(8);
-    spec.code = 1;
-    add("code 1", buildReply(spec), ReplyVerdict::failed(PingError::invalidCode(1)));
+    auto shape = ourReply(8);
+    shape.code = 1;
+    add("code 1", buildReply(shape), ReplyVerdict::failed(PingError::invalidCode(1)));
   }
   {
-    auto spec = ourReply(8);
-    spec.identifier = 0x0102;
-    add("another identifier", buildReply(spec),
+    auto shape = ourReply(8);
+    shape.identifier = 0x0102;
+    add("another identifier", buildReply(shape),
         ReplyVerdict::failed(PingError::identifierMismatch(0x0201, kIdentifier)));
   }
   add("late reply to a failed echo", buildReply(ourReply(7)), ReplyVerdict::notOurs(), 8, {3, 7});
@@ -223,11 +223,11 @@ TEST(ReplyValidation, ChainInOrder) {
 
 TEST(ReplyValidation, ChecksumOutOfBoundsComesBeforeTypeChecks) {
   // Choose the last fingerprint word so the folded sum is exactly 0xFFFF.
-  ReplySpec spec = ourReply(8);
-  spec.type = 3;  // would be invalidType if the checksum step let it through
-  spec.filler.clear();
-  spec.fingerprint[14] = spec.fingerprint[15] = 0;
-  auto datagram = buildReply(spec);
+  ReplySpec shape = ourReply(8);
+  shape.type = 3;  // would be invalidType if the checksum step let it through
+  shape.filler.clear();
+  shape.fingerprint[14] = shape.fingerprint[15] = 0;
+  auto datagram = buildReply(shape);
   const std::vector<std::uint8_t> icmp(datagram.begin() + 20, datagram.end());
   std::uint32_t sum = 0;  // little-endian words, checksum field excluded
   for (std::size_t i = 0; i < icmp.size(); i += 2) {
@@ -235,22 +235,22 @@ TEST(ReplyValidation, ChecksumOutOfBoundsComesBeforeTypeChecks) {
   }
   while (sum > 0xFFFF) sum = (sum >> 16) + (sum & 0xFFFF);
   const std::uint16_t word = static_cast<std::uint16_t>(0xFFFF - sum);
-  spec.fingerprint[14] = static_cast<std::uint8_t>(word & 0xFF);
-  spec.fingerprint[15] = static_cast<std::uint8_t>(word >> 8);
+  shape.fingerprint[14] = static_cast<std::uint8_t>(word & 0xFF);
+  shape.fingerprint[15] = static_cast<std::uint8_t>(word >> 8);
 
   ReplyContext context;
   context.identifier = kIdentifier;
-  context.fingerprint = spec.fingerprint;
+  context.fingerprint = shape.fingerprint;
   context.sequenceIndex = 8;
-  EXPECT_EQ(validateReply(buildReply(spec), context),
+  EXPECT_EQ(validateReply(buildReply(shape), context),
             ReplyVerdict::failed(PingError(PingError::Case::checksumOutOfBounds)));
 }
 
 TEST(ReplyValidation, HeaderOffsetFollowsTheHeaderLength) {
   for (std::size_t length : {20u, 24u, 40u, 60u}) {
-    auto spec = ourReply(1);
-    spec.headerLength = length;
-    const auto datagram = buildReply(spec);
+    auto shape = ourReply(1);
+    shape.headerLength = length;
+    const auto datagram = buildReply(shape);
     EXPECT_EQ(icmpHeaderOffset(datagram), length);
     // One byte short of a whole ICMP header behind it: no offset.
     const std::vector<std::uint8_t> cut(datagram.begin(), datagram.begin() + length + 23);
@@ -267,8 +267,8 @@ TEST(ReplyValidation, RequestBuiltByTheEngineValidatesOnceTurnedIntoAReply) {
   const std::uint16_t checksum = internetChecksum(message);
   message[2] = static_cast<std::uint8_t>(checksum >> 8);
   message[3] = static_cast<std::uint8_t>(checksum);
-  auto spec = ourReply(0);
-  std::vector<std::uint8_t> datagram = buildReply(spec);
+  auto shape = ourReply(0);
+  std::vector<std::uint8_t> datagram = buildReply(shape);
   datagram.resize(20);
   datagram.insert(datagram.end(), message.begin(), message.end());
 

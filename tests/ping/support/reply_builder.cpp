@@ -16,30 +16,30 @@ std::uint16_t internetChecksum(const std::vector<std::uint8_t>& bytes) {
   return static_cast<std::uint16_t>(~sum);
 }
 
-std::vector<std::uint8_t> buildReply(const ReplySpec& spec) {
-  std::vector<std::uint8_t> datagram(spec.headerLength, 0);
-  datagram[0] = static_cast<std::uint8_t>(spec.version << 4 | (spec.headerLength / 4));
+std::vector<std::uint8_t> buildReply(const ReplySpec& shape) {
+  std::vector<std::uint8_t> datagram(shape.headerLength, 0);
+  datagram[0] = static_cast<std::uint8_t>(shape.version << 4 | (shape.headerLength / 4));
   datagram[8] = 64;
-  datagram[9] = spec.protocol;
+  datagram[9] = shape.protocol;
   datagram[12] = 127;
   datagram[15] = 1;
   datagram[16] = 127;
   datagram[19] = 1;
-  for (std::size_t i = 20; i < spec.headerLength; ++i) {
+  for (std::size_t i = 20; i < shape.headerLength; ++i) {
     datagram[i] = 1;  // NOP options
   }
 
-  std::vector<std::uint8_t> icmp = {spec.type,
-                                    spec.code,
+  std::vector<std::uint8_t> icmp = {shape.type,
+                                    shape.code,
                                     0,
                                     0,
-                                    static_cast<std::uint8_t>(spec.identifier >> 8),
-                                    static_cast<std::uint8_t>(spec.identifier),
-                                    static_cast<std::uint8_t>(spec.sequence >> 8),
-                                    static_cast<std::uint8_t>(spec.sequence)};
-  icmp.insert(icmp.end(), spec.fingerprint.begin(), spec.fingerprint.end());
-  icmp.insert(icmp.end(), spec.filler.begin(), spec.filler.end());
-  const std::uint16_t checksum = spec.checksumOverride.value_or(internetChecksum(icmp));
+                                    static_cast<std::uint8_t>(shape.identifier >> 8),
+                                    static_cast<std::uint8_t>(shape.identifier),
+                                    static_cast<std::uint8_t>(shape.sequence >> 8),
+                                    static_cast<std::uint8_t>(shape.sequence)};
+  icmp.insert(icmp.end(), shape.fingerprint.begin(), shape.fingerprint.end());
+  icmp.insert(icmp.end(), shape.filler.begin(), shape.filler.end());
+  const std::uint16_t checksum = shape.checksumOverride.value_or(internetChecksum(icmp));
   // Network order on the wire.
   icmp[2] = static_cast<std::uint8_t>(checksum >> 8);
   icmp[3] = static_cast<std::uint8_t>(checksum);

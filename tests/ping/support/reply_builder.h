@@ -28,7 +28,7 @@ struct ReplySpec {
   std::optional<std::uint16_t> checksumOverride;
 };
 
-std::vector<std::uint8_t> buildReply(const ReplySpec& spec);
+std::vector<std::uint8_t> buildReply(const ReplySpec& shape);
 
 // A fixed, recognisable fingerprint for tests.
 Fingerprint testFingerprint(std::uint8_t seed);
