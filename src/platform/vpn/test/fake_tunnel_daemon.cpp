@@ -14,6 +14,11 @@ TimerId FakeTunnelDaemon::later(Duration delay, Task task) {
   return id;
 }
 
+void FakeTunnelDaemon::transition(Duration delay, Task task) {
+  if (transition_ != 0) loop_.cancel(transition_);
+  transition_ = later(delay, std::move(task));
+}
+
 void FakeTunnelDaemon::setStatus(VpnStatus status) {
   state_.status = status;
   if (status == VpnStatus::disconnected || status == VpnStatus::invalid) {
@@ -49,7 +54,7 @@ void FakeTunnelDaemon::begin(std::string engine, std::string startedBy, std::str
   state_.proxy.reset();
   if (state_.engine == "shadowsocks" || state_.engine == "v2ray") state_.proxy = LoopbackProxy{"127.0.0.1", 10808};
   setStatus(VpnStatus::connecting);
-  later(connectDelay, [this, fail = failAfterStart] {
+  transition(connectDelay, [this, fail = failAfterStart] {
     if (state_.status != VpnStatus::connecting) return;
     if (fail) {
       state_.lastError = *fail;
@@ -95,7 +100,7 @@ void FakeTunnelDaemon::stop(Done done) {
     done(Result<void>::success());
     if (state_.status == VpnStatus::disconnected || state_.status == VpnStatus::invalid) return;
     setStatus(VpnStatus::disconnecting);
-    later(stopDelay, [this] { setStatus(VpnStatus::disconnected); });
+    transition(stopDelay, [this] { setStatus(VpnStatus::disconnected); });
   });
 }
 

@@ -51,11 +51,15 @@ class FakeTunnelDaemon final : public TunnelDaemon {
  private:
   void begin(std::string engine, std::string startedBy, std::string managerId);
   TimerId later(Duration delay, Task task);
+  // The one pending move of the slot (to connected, or to disconnected): a new start or stop
+  // replaces it, as the service's own state machine does.
+  void transition(Duration delay, Task task);
 
   MainLoop& loop_;
   TunnelState state_;
   DaemonObservers observers_;
   std::vector<TimerId> timers_;
+  TimerId transition_ = 0;
   int nextManager_ = 1;
 };
 
