@@ -10,6 +10,9 @@ foreach(dir ${CORVANE_TEST_DIRS})
     continue()
   endif()
   get_filename_component(label ${dir} NAME)
+  if(label STREQUAL "ui")
+    continue()  # the window's tests, built with it (cmake/GuiTests.cmake)
+  endif()
   file(GLOB_RECURSE helper_sources CONFIGURE_DEPENDS ${dir}/helpers/*.cpp)
   foreach(helper ${helper_sources})
     get_filename_component(helper_name ${helper} NAME_WE)
@@ -24,13 +27,27 @@ foreach(dir ${CORVANE_TEST_DIRS})
   add_executable(${label}_tests ${test_sources})
   target_include_directories(${label}_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${label}_tests PRIVATE corvane_core corvane_httplib GTest::gtest GTest::gtest_main GTest::gmock)
+  set(labels ${label})
+  # tests/daemon drives the tunnel service in-process and as a program; its tests also answer
+  # to "tunnel" (ctest -L tunnel), the name the tunnel work goes by.
+  if(label STREQUAL "daemon" AND TARGET corvane_tunneld)
+    target_link_libraries(${label}_tests PRIVATE corvane_tunneld)
+    if(TARGET corvane-tunneld)
+      add_dependencies(${label}_tests corvane-tunneld)
+    endif()
+    list(APPEND labels tunnel)
+  endif()
   corvane_warnings(${label}_tests)
   foreach(helper ${helper_sources})
     get_filename_component(helper_name ${helper} NAME_WE)
     add_dependencies(${label}_tests ${helper_name})
   endforeach()
   gtest_discover_tests(${label}_tests
-    PROPERTIES LABELS ${label}
+    PROPERTIES LABELS "${labels}"
     DISCOVERY_TIMEOUT 60
     DISCOVERY_MODE PRE_TEST)
 endforeach()
+
+if(CORVANE_GUI)
+  include(cmake/GuiTests.cmake)
+endif()
