@@ -5,6 +5,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <nlohmann/json.hpp>
 #include <thread>
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "tunnelcore/support/core_env.h"
