@@ -169,7 +169,7 @@ TEST(SocketServer, AClientThatStopsReadingIsDroppedAndStallsNoOne) {
   for (int round = 0; round < 20 && stuck.sendLine(burst); ++round) {
     sent += 2000;
     auto answer = other.call(request(Op::status), 5s);
-    ASSERT_TRUE(answer) << "a client that does not read stalled another in round " << round;
+    ASSERT_TRUE(answer) << "a client that does not read stalled another in round " << round << "\n" << box->log();
   }
   // The stuck client was dropped: it finds fewer answers than it asked for, then the end.
   int received = 0;
