@@ -66,7 +66,7 @@ TEST(KillSwitch, NothingLeavesButTheWayToTheServerWhileTheEngineIsDown) {
   ASSERT_TRUE(capture.ok());
   ASSERT_GT(c.bed->engineProcess(), 0);
   kill(c.bed->engineProcess(), SIGKILL);
-  auto blocked = c.client.waitForStatus(kStatusReasserting, 10s);
+  auto blocked = c.client.waitForStatus([](const TunnelStatus& s) { return s.status == kStatusReasserting && s.killSwitch; }, 10s);
   ASSERT_TRUE(blocked) << c.bed->daemonLog();
   EXPECT_TRUE(blocked->killSwitch);
   ASSERT_TRUE(blocked->lastError);
