@@ -68,4 +68,12 @@ QtObject {
     readonly property int margin: 20
     // A desktop window keeps forms at a readable width instead of 90 % of a wide screen.
     readonly property int formMaxWidth: 520
+
+    // Images, by the names the screen models give them.
+    function iconUrl(name) { return "qrc:/qt/qml/Corvane/assets/icons/" + name + ".svg" }
+    function flagUrl(name) { return "qrc:/qt/qml/Corvane/assets/flags/" + name + ".svg" }
+    function latencyColor(name) {
+        return name === "red" ? latencyRed : name === "orange" ? latencyOrange : latencyGreen
+    }
+    function formWidth(screenWidth) { return Math.min(screenWidth * formWidthRatio, formMaxWidth) }
 }
