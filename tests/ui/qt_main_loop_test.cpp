@@ -104,9 +104,3 @@ TEST(QtMainLoop, DescriptorWatchFiresUntilUnwatchedFromInsideItsCallback) {
 
 }  // namespace
 }  // namespace corvane::ui
-
-int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -14,7 +14,6 @@ FocusScope {
             case "support": return supportPage
             case "devices": return devicesPage
             case "login": return loginPage
-            case "about": return aboutPage
             case "dashboard": return dashboardPage
             default: return null
             }
@@ -24,7 +23,13 @@ FocusScope {
     Component { id: supportPage; SupportScreen { model: container.model.support } }
     Component { id: devicesPage; DevicesScreen { model: container.model.devices } }
     Component { id: loginPage; LoginScreen { model: container.model.login } }
-    Component { id: aboutPage; MainContainer { model: container.model.about } }
+    // The about page holds a container of its own, with its own menu.
+    Loader {
+        anchors.fill: parent
+        active: container.model.shown === "about" && container.model.about !== null
+        onActiveChanged: if (active) setSource("MainContainer.qml", { model: container.model.about })
+        Component.onCompleted: if (active) setSource("MainContainer.qml", { model: container.model.about })
+    }
 
     SideMenu {
         anchors.fill: parent

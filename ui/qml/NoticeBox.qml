@@ -18,7 +18,7 @@ Rectangle {
         anchors.centerIn: parent
         width: Math.min(implicitWidth, box.parent.width * 0.9 - 40)
         text: box.text.length > 0 ? box.text : label.text
-        color: Theme.onNotice
+        color: Theme.textOnNotice
         font.bold: true
         horizontalAlignment: Text.AlignHCenter
     }

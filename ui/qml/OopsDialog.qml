@@ -13,7 +13,8 @@ Popup {
     modal: true
     focus: true
     closePolicy: Popup.NoAutoClose
-    anchors.centerIn: Overlay.overlay
+    x: parent ? (parent.width - width) / 2 : 0
+    y: parent ? (parent.height - height) / 2 : 0
     width: Math.min(parent ? parent.width * 0.8 : 300, 340)
     padding: 20
     background: Rectangle { radius: 14; color: Theme.panel }

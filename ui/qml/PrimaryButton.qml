@@ -10,7 +10,7 @@ Button {
     Accessible.name: text
     contentItem: AppText {
         text: button.text
-        color: Theme.onAccent
+        color: Theme.textOnAccent
         font.pixelSize: Theme.caption
         font.bold: true
         horizontalAlignment: Text.AlignHCenter

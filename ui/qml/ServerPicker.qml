@@ -234,7 +234,8 @@ FocusScope {
         visible: screen.model.changeProtocolAlert
         modal: true
         closePolicy: Popup.NoAutoClose
-        anchors.centerIn: Overlay.overlay
+        x: parent ? (parent.width - width) / 2 : 0
+    y: parent ? (parent.height - height) / 2 : 0
         width: Math.min(screen.width * 0.85, 360)
         padding: 20
         background: Rectangle { radius: 14; color: Theme.panel }

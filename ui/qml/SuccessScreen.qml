@@ -34,10 +34,10 @@ FocusScope {
     // Registration success leads to a fresh root, password success to a fresh login screen.
     PushedScreen {
         screenModel: screen.model.root !== undefined ? screen.model.root : null
-        page: Component { RootView {} }
+        pageUrl: "RootView.qml"
     }
     PushedScreen {
         screenModel: screen.model.login !== undefined ? screen.model.login : null
-        page: Component { LoginScreen {} }
+        pageUrl: "LoginScreen.qml"
     }
 }

@@ -14,9 +14,9 @@ QtObject {
     readonly property color secondaryText: "#6b6b6b"
     readonly property color field: "#ffffff"
     readonly property color fieldBorder: "#e3e3e3"
-    readonly property color onAccent: "#ffffff"
+    readonly property color textOnAccent: "#ffffff"
     readonly property color notice: "#000000"
-    readonly property color onNotice: "#ffffff"
+    readonly property color textOnNotice: "#ffffff"
     readonly property color dim: Qt.rgba(0, 0, 0, 0.3)
     readonly property color panel: "#ffffff"
     readonly property color sideBackground: "#f2f4f3"
