@@ -6,6 +6,9 @@ endif()
 # The parsers under test live in corvane_core: without coverage instrumentation there, libFuzzer
 # sees only the harness itself and mutates blindly.
 target_compile_options(corvane_core PRIVATE -fsanitize=fuzzer-no-link)
+if(TARGET corvane_daemon)
+  target_compile_options(corvane_daemon PRIVATE -fsanitize=fuzzer-no-link)
+endif()
 file(GLOB CORVANE_FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*_fuzz.cpp)
 # `fuzzers` builds every harness and nothing else (CI's smoke run needs no programs or tests).
 add_custom_target(fuzzers)
@@ -18,6 +21,10 @@ foreach(src ${CORVANE_FUZZ_SOURCES})
   target_link_libraries(${name} PRIVATE corvane_core)
   # The reference backend is a program, not part of corvane_core: its harnesses compile the
   # request-parsing sources they exercise.
+  # Harnesses named daemon_* exercise the tunnel service's parsers.
+  if(name MATCHES "^daemon_")
+    target_link_libraries(${name} PRIVATE corvane_daemon)
+  endif()
   if(name MATCHES "^backend_")
     target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/backend/json_body.cpp ${CMAKE_SOURCE_DIR}/backend/signup_form.cpp)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/backend)
