@@ -35,7 +35,9 @@ INSTANTIATE_TEST_SUITE_P(
         Injection{"linkStreamCipher", "ss://cmM0LW1kNTpwdw@10.0.0.1:8388", "no integrity protection"},
         Injection{"linkBadPort", "ss://YWVzLTI1Ni1nY206cHc@10.0.0.1:0", "bad port"},
         Injection{"linkBadHost", "ss://YWVzLTI1Ni1nY206cHc@-x;id:80", "bad server address"},
-        Injection{"linkNulPassword", "ss://aes-256-gcm:a%00b@10.0.0.1:8388", "control characters in the password"},
+        Injection{"linkNulPassword", "ss://aes-256-gcm:a%00b@10.0.0.1:8388", "holds control characters"},
+        // Found by fuzzing: bytes that are not UTF-8 cannot be written to ss-redir's JSON file.
+        Injection{"linkNotUtf8Password", "ss://aes-256-gcm:%FF@10.0.0.1:8388", "not UTF-8"},
         Injection{"linkSpace", "ss://YWVz LTI1Ni1nY206cHc@10.0.0.1:8388", "spaces or control"},
         Injection{"jsonPlugin", kJsonHead + R"(,"plugin":"/bin/sh"})", "key \"plugin\": runs a program"},
         Injection{"jsonPluginOpts", kJsonHead + R"(,"plugin_opts":"x"})", "plugins are not accepted"},

@@ -54,6 +54,10 @@ INSTANTIATE_TEST_SUITE_P(
         Injection{"extRules", withSection(R"("routing":{"rules":[{"type":"field","domain":["ext:/etc/passwd:x"],"outboundTag":"a"}]})"),
                   "routing.rules[0].domain[0]: reads the rule file"},
         Injection{"unknownProtocol", withOutbound(R"({"protocol":"loopback"})"), "outbound protocol 'loopback'"},
+        // Found by fuzzing: the service writes its mark into streamSettings.sockopt.
+        Injection{"streamSettingsText", withOutbound(R"({"protocol":"vmess","streamSettings":"tcp"})"),
+                  "outbounds[0].streamSettings: must be an object"},
+        Injection{"sockoptText", withOutbound(R"({"protocol":"vmess","streamSettings":{"sockopt":1}})"), "must be an object"},
         Injection{"sendThrough", withOutbound(R"({"protocol":"freedom","sendThrough":"0.0.0.0"})"), "source address"},
         Injection{"unknownKey", withOutbound(R"({"protocol":"freedom","exec":"/bin/sh"})"), "outbounds[0].exec"},
         Injection{"transport", withSection(R"("transport":{"dsSettings":{}})"), "transport: is not an accepted section"},

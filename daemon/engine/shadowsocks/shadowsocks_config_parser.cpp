@@ -70,7 +70,7 @@ Result<ShadowsocksConfig> fromParts(std::string_view userInfo, std::string_view 
   config.method = std::string(userInfo.substr(0, colon));
   config.password = std::string(userInfo.substr(colon + 1));
   if (auto method = checkMethod(config.method, "ss:// link"); !method) return method.error();
-  if (!isCleanSecret(config.password)) return configRefused("ss:// link: empty, oversized or control characters in the password");
+  if (!isCleanSecret(config.password)) return configRefused("ss:// link: the password is empty, longer than 512 bytes, not UTF-8 or holds control characters");
 
   std::string_view host;
   std::string_view port;

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "engine/config_refusal.h"
+#include "securestore/utf8.h"
 
 namespace corvane::daemon::engine::shadowsocks {
 namespace {
@@ -35,7 +36,7 @@ bool isHostName(std::string_view host) {
 }
 
 bool isCleanSecret(std::string_view text) {
-  return !text.empty() && text.size() <= 512 &&
+  return !text.empty() && text.size() <= 512 && securestore::isValidUtf8(text) &&
          std::none_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
 

@@ -85,6 +85,13 @@ Result<void> checkOutbound(const json& outbound, const std::string& path) {
   if (std::find(kOutboundProtocols.begin(), kOutboundProtocols.end(), protocol) == kOutboundProtocols.end()) {
     return at(path + ".protocol", "outbound protocol " + excerpt(protocol) + " is not accepted");
   }
+  for (const char* key : {"settings", "streamSettings", "proxySettings", "mux"}) {
+    if (outbound.contains(key) && !outbound[key].is_object()) return at(path + "." + key, "must be an object");
+  }
+  if (outbound.contains("streamSettings") && outbound["streamSettings"].contains("sockopt") &&
+      !outbound["streamSettings"]["sockopt"].is_object()) {
+    return at(path + ".streamSettings.sockopt", "must be an object");
+  }
   if (outbound.contains("sendThrough")) {
     return at(path + ".sendThrough", "the service chooses the source address");
   }
