@@ -6,9 +6,6 @@ endif()
 # The parsers under test live in corvane_core: without coverage instrumentation there, libFuzzer
 # sees only the harness itself and mutates blindly.
 target_compile_options(corvane_core PRIVATE -fsanitize=fuzzer-no-link)
-if(TARGET corvane_daemon)
-  target_compile_options(corvane_daemon PRIVATE -fsanitize=fuzzer-no-link)
-endif()
 file(GLOB CORVANE_FUZZ_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/*_fuzz.cpp)
 # `fuzzers` builds every harness and nothing else (CI's smoke run needs no programs or tests).
 add_custom_target(fuzzers)
@@ -19,12 +16,13 @@ foreach(src ${CORVANE_FUZZ_SOURCES})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${name} PRIVATE corvane_core)
+  # Harnesses of the tunnel service's parsers link the daemon library.
+  if(TARGET corvane_tunneld AND name MATCHES "^(wireguard|daemon)_")
+    target_link_libraries(${name} PRIVATE corvane_tunneld)
+    target_compile_options(corvane_tunneld PRIVATE -fsanitize=fuzzer-no-link)
+  endif()
   # The reference backend is a program, not part of corvane_core: its harnesses compile the
   # request-parsing sources they exercise.
-  # Harnesses named daemon_* exercise the tunnel service's parsers.
-  if(name MATCHES "^daemon_")
-    target_link_libraries(${name} PRIVATE corvane_daemon)
-  endif()
   if(name MATCHES "^backend_")
     target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/backend/json_body.cpp ${CMAKE_SOURCE_DIR}/backend/signup_form.cpp)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/backend)
