@@ -6,13 +6,13 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "engine/openvpn/openvpn_config.h"
+#include "daemon/engines/openvpn/openvpn_config.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  auto config = corvane::daemon::engine::openvpn::parseOpenVpnConfig(text);
+  auto config = corvane::daemon::engines::openvpn::parseOpenVpnConfig(text);
   if (!config) return 0;
-  auto again = corvane::daemon::engine::openvpn::parseOpenVpnConfig(config->render());
+  auto again = corvane::daemon::engines::openvpn::parseOpenVpnConfig(config->render());
   if (!again || again->directives != config->directives || again->blocks != config->blocks) std::abort();
   return 0;
 }

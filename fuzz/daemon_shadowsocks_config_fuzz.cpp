@@ -7,11 +7,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "engine/shadowsocks/shadowsocks_config_parser.h"
+#include "daemon/engines/shadowsocks/shadowsocks_config_parser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  auto config = corvane::daemon::engine::shadowsocks::parseShadowsocksConfig(text);
+  auto config = corvane::daemon::engines::shadowsocks::parseShadowsocksConfig(text);
   if (!config) return 0;
   const auto written = nlohmann::json::parse(config->toSsRedirJson(1080), nullptr, false);
   if (written.is_discarded() || written.contains("plugin") || written["local_address"] != "127.0.0.1") std::abort();

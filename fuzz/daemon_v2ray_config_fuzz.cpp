@@ -7,11 +7,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "engine/v2ray/v2ray_config_parser.h"
+#include "daemon/engines/v2ray/v2ray_config_parser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  auto config = corvane::daemon::engine::v2ray::parseV2rayConfig(text);
+  auto config = corvane::daemon::engines::v2ray::parseV2rayConfig(text);
   if (!config) return 0;
   const auto written = nlohmann::json::parse(config->render({1081, 1082, 7}), nullptr, false);
   if (written.is_discarded() || written.contains("api") || written["log"].size() != 1) std::abort();

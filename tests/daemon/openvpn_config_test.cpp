@@ -1,10 +1,10 @@
-#include "engine/openvpn/openvpn_config.h"
+#include "daemon/engines/openvpn/openvpn_config.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace corvane::daemon::engine::openvpn {
+namespace corvane::daemon::engines::openvpn {
 namespace {
 
 const std::string kCa = "<ca>\n-----BEGIN CERTIFICATE-----\nMIIBszCCAVmgAwIBAgIU\n-----END CERTIFICATE-----\n</ca>\n";
@@ -108,4 +108,4 @@ TEST(OpenVpnConfig, AcceptsAServerProfileAndWritesItBackWordForWord) {
 }
 
 }  // namespace
-}  // namespace corvane::daemon::engine::openvpn
+}  // namespace corvane::daemon::engines::openvpn

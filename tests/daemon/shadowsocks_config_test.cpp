@@ -1,10 +1,10 @@
-#include "engine/shadowsocks/shadowsocks_config_parser.h"
+#include "daemon/engines/shadowsocks/shadowsocks_config_parser.h"
 
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
 
-namespace corvane::daemon::engine::shadowsocks {
+namespace corvane::daemon::engines::shadowsocks {
 namespace {
 
 struct Injection {
@@ -93,4 +93,4 @@ TEST(ShadowsocksConfig, SsRedirListensOnLoopbackOnly) {
 }
 
 }  // namespace
-}  // namespace corvane::daemon::engine::shadowsocks
+}  // namespace corvane::daemon::engines::shadowsocks

@@ -1,8 +1,8 @@
-#include "engine/v2ray/v2ray_config_parser.h"
+#include "daemon/engines/v2ray/v2ray_config_parser.h"
 
 #include <gtest/gtest.h>
 
-namespace corvane::daemon::engine::v2ray {
+namespace corvane::daemon::engines::v2ray {
 namespace {
 
 const std::string kOutbound =
@@ -91,4 +91,4 @@ TEST(V2rayConfig, KeepsOutboundsAndWritesItsOwnLoopbackInbounds) {
 }
 
 }  // namespace
-}  // namespace corvane::daemon::engine::v2ray
+}  // namespace corvane::daemon::engines::v2ray

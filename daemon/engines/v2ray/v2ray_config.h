@@ -9,7 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace corvane::daemon::engine::v2ray {
+namespace corvane::daemon::engines::v2ray {
 
 struct V2rayEndpoint {
   std::string host;
@@ -33,4 +33,4 @@ struct V2rayConfig {
   std::string render(const V2rayInbounds& inbounds) const;
 };
 
-}  // namespace corvane::daemon::engine::v2ray
+}  // namespace corvane::daemon::engines::v2ray

@@ -5,7 +5,7 @@
 
 #include "platform/core/result.h"
 
-namespace corvane::daemon::engine::shadowsocks {
+namespace corvane::daemon::engines::shadowsocks {
 
 // AEAD ciphers only; a stream cipher is refused with its own reason.
 Result<void> checkMethod(const std::string& method, std::string_view where);
@@ -14,4 +14,4 @@ bool isHostName(std::string_view host);
 // and in a JSON file (which holds UTF-8 text only).
 bool isCleanSecret(std::string_view text);
 
-}  // namespace corvane::daemon::engine::shadowsocks
+}  // namespace corvane::daemon::engines::shadowsocks

@@ -1,14 +1,14 @@
-#include "engine/openvpn/openvpn_config.h"
+#include "daemon/engines/openvpn/openvpn_config.h"
 
 #include <algorithm>
 #include <charconv>
 #include <optional>
 
-#include "engine/config_refusal.h"
-#include "engine/openvpn/openvpn_directive_rule.h"
-#include "engine/openvpn/openvpn_tokens.h"
+#include "daemon/engines/config_refusal.h"
+#include "daemon/engines/openvpn/openvpn_directive_rule.h"
+#include "daemon/engines/openvpn/openvpn_tokens.h"
 
-namespace corvane::daemon::engine::openvpn {
+namespace corvane::daemon::engines::openvpn {
 namespace {
 
 // openvpn reads a configuration in pieces of 256 bytes (OPTION_LINE_SIZE): a longer line
@@ -233,4 +233,4 @@ Result<OpenVpnConfig> parseOpenVpnConfig(std::string_view text) {
   return std::move(reader.config);
 }
 
-}  // namespace corvane::daemon::engine::openvpn
+}  // namespace corvane::daemon::engines::openvpn

@@ -1,11 +1,11 @@
-#include "engine/shadowsocks/shadowsocks_json.h"
+#include "daemon/engines/shadowsocks/shadowsocks_json.h"
 
 #include <array>
 
-#include "engine/config_refusal.h"
-#include "engine/shadowsocks/shadowsocks_fields.h"
+#include "daemon/engines/config_refusal.h"
+#include "daemon/engines/shadowsocks/shadowsocks_fields.h"
 
-namespace corvane::daemon::engine::shadowsocks {
+namespace corvane::daemon::engines::shadowsocks {
 namespace {
 
 struct Refused {
@@ -104,4 +104,4 @@ Result<ShadowsocksConfig> parseShadowsocksJson(const nlohmann::json& json) {
   return config;
 }
 
-}  // namespace corvane::daemon::engine::shadowsocks
+}  // namespace corvane::daemon::engines::shadowsocks

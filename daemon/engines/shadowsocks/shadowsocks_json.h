@@ -2,11 +2,11 @@
 // The shadowsocks-libev JSON object ("server", "server_port", "password", "method", ...).
 #include <nlohmann/json.hpp>
 
-#include "engine/shadowsocks/shadowsocks_config.h"
+#include "daemon/engines/shadowsocks/shadowsocks_config.h"
 #include "platform/core/result.h"
 
-namespace corvane::daemon::engine::shadowsocks {
+namespace corvane::daemon::engines::shadowsocks {
 
 Result<ShadowsocksConfig> parseShadowsocksJson(const nlohmann::json& json);
 
-}  // namespace corvane::daemon::engine::shadowsocks
+}  // namespace corvane::daemon::engines::shadowsocks

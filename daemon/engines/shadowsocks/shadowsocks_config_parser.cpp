@@ -1,15 +1,15 @@
-#include "engine/shadowsocks/shadowsocks_config_parser.h"
+#include "daemon/engines/shadowsocks/shadowsocks_config_parser.h"
 
 #include <algorithm>
 #include <charconv>
 #include <optional>
 
-#include "engine/config_refusal.h"
-#include "engine/json_text.h"
-#include "engine/shadowsocks/shadowsocks_fields.h"
-#include "engine/shadowsocks/shadowsocks_json.h"
+#include "daemon/engines/config_refusal.h"
+#include "daemon/engines/json_text.h"
+#include "daemon/engines/shadowsocks/shadowsocks_fields.h"
+#include "daemon/engines/shadowsocks/shadowsocks_json.h"
 
-namespace corvane::daemon::engine::shadowsocks {
+namespace corvane::daemon::engines::shadowsocks {
 namespace {
 
 std::optional<std::uint16_t> parsePort(std::string_view text) {
@@ -148,4 +148,4 @@ Result<ShadowsocksConfig> parseShadowsocksConfig(std::string_view text) {
   return parseShadowsocksJson(*json);
 }
 
-}  // namespace corvane::daemon::engine::shadowsocks
+}  // namespace corvane::daemon::engines::shadowsocks

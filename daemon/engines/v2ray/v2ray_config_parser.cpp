@@ -1,13 +1,13 @@
-#include "engine/v2ray/v2ray_config_parser.h"
+#include "daemon/engines/v2ray/v2ray_config_parser.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 
-#include "engine/config_refusal.h"
-#include "engine/json_text.h"
+#include "daemon/engines/config_refusal.h"
+#include "daemon/engines/json_text.h"
 
-namespace corvane::daemon::engine::v2ray {
+namespace corvane::daemon::engines::v2ray {
 namespace {
 
 using nlohmann::json;
@@ -168,4 +168,4 @@ Result<V2rayConfig> parseV2rayConfig(std::string_view text) {
   return config;
 }
 
-}  // namespace corvane::daemon::engine::v2ray
+}  // namespace corvane::daemon::engines::v2ray

@@ -1,6 +1,6 @@
-#include "engine/v2ray/v2ray_config.h"
+#include "daemon/engines/v2ray/v2ray_config.h"
 
-namespace corvane::daemon::engine::v2ray {
+namespace corvane::daemon::engines::v2ray {
 
 std::string V2rayConfig::render(const V2rayInbounds& inbounds) const {
   using nlohmann::json;
@@ -29,4 +29,4 @@ std::string V2rayConfig::render(const V2rayInbounds& inbounds) const {
   return out.dump(2);
 }
 
-}  // namespace corvane::daemon::engine::v2ray
+}  // namespace corvane::daemon::engines::v2ray

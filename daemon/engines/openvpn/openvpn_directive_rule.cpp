@@ -1,8 +1,8 @@
-#include "engine/openvpn/openvpn_directive_rule.h"
+#include "daemon/engines/openvpn/openvpn_directive_rule.h"
 
 #include <array>
 
-namespace corvane::daemon::engine::openvpn {
+namespace corvane::daemon::engines::openvpn {
 namespace {
 
 using enum ArgKind;
@@ -181,4 +181,4 @@ bool isAllowedInlineBlock(std::string_view tag) {
   return false;
 }
 
-}  // namespace corvane::daemon::engine::openvpn
+}  // namespace corvane::daemon::engines::openvpn

@@ -1,12 +1,12 @@
-#include "engine/shadowsocks/shadowsocks_fields.h"
+#include "daemon/engines/shadowsocks/shadowsocks_fields.h"
 
 #include <algorithm>
 #include <array>
 
-#include "engine/config_refusal.h"
+#include "daemon/engines/config_refusal.h"
 #include "securestore/utf8.h"
 
-namespace corvane::daemon::engine::shadowsocks {
+namespace corvane::daemon::engines::shadowsocks {
 namespace {
 
 constexpr std::array<std::string_view, 5> kAeadMethods = {"aes-128-gcm", "aes-192-gcm", "aes-256-gcm",
@@ -40,4 +40,4 @@ bool isCleanSecret(std::string_view text) {
          std::none_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
 
-}  // namespace corvane::daemon::engine::shadowsocks
+}  // namespace corvane::daemon::engines::shadowsocks

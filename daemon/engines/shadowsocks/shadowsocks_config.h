@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace corvane::daemon::engine::shadowsocks {
+namespace corvane::daemon::engines::shadowsocks {
 
 enum class RelayMode { tcpAndUdp, tcpOnly, udpOnly };
 
@@ -23,4 +23,4 @@ struct ShadowsocksConfig {
   std::string toSsRedirJson(std::uint16_t localPort) const;
 };
 
-}  // namespace corvane::daemon::engine::shadowsocks
+}  // namespace corvane::daemon::engines::shadowsocks

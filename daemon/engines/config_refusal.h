@@ -7,7 +7,7 @@
 
 #include "platform/core/error.h"
 
-namespace corvane::daemon::engine {
+namespace corvane::daemon::engines {
 
 inline constexpr std::string_view kConfigRefusedDomain = "configRefused";
 
@@ -19,4 +19,4 @@ inline Error configRefused(std::string description) {
 // so a hostile configuration cannot forge log lines or flood them.
 std::string excerpt(std::string_view text);
 
-}  // namespace corvane::daemon::engine
+}  // namespace corvane::daemon::engines

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace corvane::daemon::engine::openvpn {
+namespace corvane::daemon::engines::openvpn {
 
 struct OpenVpnRemote {
   std::string host;
@@ -15,4 +15,4 @@ struct OpenVpnRemote {
   friend bool operator==(const OpenVpnRemote&, const OpenVpnRemote&) = default;
 };
 
-}  // namespace corvane::daemon::engine::openvpn
+}  // namespace corvane::daemon::engines::openvpn

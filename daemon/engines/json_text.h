@@ -9,8 +9,8 @@
 
 #include "platform/core/result.h"
 
-namespace corvane::daemon::engine {
+namespace corvane::daemon::engines {
 
 Result<nlohmann::json> parseJsonText(std::string_view text, std::string_view what, std::size_t maxBytes);
 
-}  // namespace corvane::daemon::engine
+}  // namespace corvane::daemon::engines

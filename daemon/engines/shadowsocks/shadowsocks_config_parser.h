@@ -6,13 +6,13 @@
 // have no integrity protection.
 #include <string_view>
 
-#include "engine/shadowsocks/shadowsocks_config.h"
+#include "daemon/engines/shadowsocks/shadowsocks_config.h"
 #include "platform/core/result.h"
 
-namespace corvane::daemon::engine::shadowsocks {
+namespace corvane::daemon::engines::shadowsocks {
 
 inline constexpr std::size_t kMaxShadowsocksConfigBytes = 16 * 1024;
 
 Result<ShadowsocksConfig> parseShadowsocksConfig(std::string_view text);
 
-}  // namespace corvane::daemon::engine::shadowsocks
+}  // namespace corvane::daemon::engines::shadowsocks

@@ -1,8 +1,8 @@
-#include "engine/shadowsocks/shadowsocks_config.h"
+#include "daemon/engines/shadowsocks/shadowsocks_config.h"
 
 #include <nlohmann/json.hpp>
 
-namespace corvane::daemon::engine::shadowsocks {
+namespace corvane::daemon::engines::shadowsocks {
 
 std::string ShadowsocksConfig::toSsRedirJson(std::uint16_t localPort) const {
   const char* modeText = mode == RelayMode::tcpOnly ? "tcp_only" : mode == RelayMode::udpOnly ? "udp_only" : "tcp_and_udp";
@@ -14,4 +14,4 @@ std::string ShadowsocksConfig::toSsRedirJson(std::uint16_t localPort) const {
   return json.dump();
 }
 
-}  // namespace corvane::daemon::engine::shadowsocks
+}  // namespace corvane::daemon::engines::shadowsocks

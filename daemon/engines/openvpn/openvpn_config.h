@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "engine/openvpn/openvpn_remote.h"
+#include "daemon/engines/openvpn/openvpn_remote.h"
 #include "platform/core/result.h"
 
-namespace corvane::daemon::engine::openvpn {
+namespace corvane::daemon::engines::openvpn {
 
 // Longer profiles are refused before any parsing (certificates and keys fit many times over).
 inline constexpr std::size_t kMaxOpenVpnConfigBytes = 256 * 1024;
@@ -28,4 +28,4 @@ struct OpenVpnConfig {
 // Refuses anything outside the allowlist: the error names the line and quotes it.
 Result<OpenVpnConfig> parseOpenVpnConfig(std::string_view text);
 
-}  // namespace corvane::daemon::engine::openvpn
+}  // namespace corvane::daemon::engines::openvpn

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-namespace corvane::daemon::engine::openvpn {
+namespace corvane::daemon::engines::openvpn {
 
 enum class ArgKind {
   text,      // a plain word (cipher names, x509 names, route targets)
@@ -37,4 +37,4 @@ std::optional<std::string_view> refusalReason(std::string_view name);
 // Inline blocks (<ca> ... </ca>) that may carry material; all other tags are refused.
 bool isAllowedInlineBlock(std::string_view tag);
 
-}  // namespace corvane::daemon::engine::openvpn
+}  // namespace corvane::daemon::engines::openvpn

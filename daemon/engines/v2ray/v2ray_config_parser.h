@@ -5,13 +5,13 @@
 // protocols outside a known list. Inbounds that pass are dropped: the service writes its own.
 #include <string_view>
 
-#include "engine/v2ray/v2ray_config.h"
+#include "daemon/engines/v2ray/v2ray_config.h"
 #include "platform/core/result.h"
 
-namespace corvane::daemon::engine::v2ray {
+namespace corvane::daemon::engines::v2ray {
 
 inline constexpr std::size_t kMaxV2rayConfigBytes = 256 * 1024;
 
 Result<V2rayConfig> parseV2rayConfig(std::string_view text);
 
-}  // namespace corvane::daemon::engine::v2ray
+}  // namespace corvane::daemon::engines::v2ray

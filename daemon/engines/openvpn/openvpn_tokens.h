@@ -11,7 +11,7 @@
 
 #include "platform/core/result.h"
 
-namespace corvane::daemon::engine::openvpn {
+namespace corvane::daemon::engines::openvpn {
 
 // An empty list for a blank or comment line. The error names the line number.
 Result<std::vector<std::string>> tokenizeOpenVpnLine(std::string_view line, int lineNumber);
@@ -19,4 +19,4 @@ Result<std::vector<std::string>> tokenizeOpenVpnLine(std::string_view line, int 
 // One word as openvpn will read it back: bare when it is plain, otherwise in double quotes.
 std::string renderOpenVpnWord(std::string_view word);
 
-}  // namespace corvane::daemon::engine::openvpn
+}  // namespace corvane::daemon::engines::openvpn

@@ -1,8 +1,8 @@
-#include "engine/json_text.h"
+#include "daemon/engines/json_text.h"
 
-#include "engine/config_refusal.h"
+#include "daemon/engines/config_refusal.h"
 
-namespace corvane::daemon::engine {
+namespace corvane::daemon::engines {
 namespace {
 
 constexpr int kMaxDepth = 32;
@@ -51,4 +51,4 @@ Result<nlohmann::json> parseJsonText(std::string_view text, std::string_view wha
   return json;
 }
 
-}  // namespace corvane::daemon::engine
+}  // namespace corvane::daemon::engines

@@ -1,6 +1,6 @@
-#include "engine/config_refusal.h"
+#include "daemon/engines/config_refusal.h"
 
-namespace corvane::daemon::engine {
+namespace corvane::daemon::engines {
 
 std::string excerpt(std::string_view text) {
   constexpr std::size_t kShown = 60;
@@ -14,4 +14,4 @@ std::string excerpt(std::string_view text) {
   return out;
 }
 
-}  // namespace corvane::daemon::engine
+}  // namespace corvane::daemon::engines

@@ -1,8 +1,8 @@
-#include "engine/openvpn/openvpn_tokens.h"
+#include "daemon/engines/openvpn/openvpn_tokens.h"
 
-#include "engine/config_refusal.h"
+#include "daemon/engines/config_refusal.h"
 
-namespace corvane::daemon::engine::openvpn {
+namespace corvane::daemon::engines::openvpn {
 namespace {
 
 // openvpn accepts at most 16 words on a line (MAX_PARMS); more is a malformed line.
@@ -67,4 +67,4 @@ std::string renderOpenVpnWord(std::string_view word) {
   return "\"" + std::string(word) + "\"";
 }
 
-}  // namespace corvane::daemon::engine::openvpn
+}  // namespace corvane::daemon::engines::openvpn
