@@ -12,7 +12,7 @@
 namespace corvane::daemon {
 
 TunnelDaemon::TunnelDaemon(DaemonSettings settings, platform::AsioMainLoop& loop, platform::Log log)
-    : settings_(std::move(settings)), loop_(loop), log_(std::move(log)), firewall_(settings_.programDir) {
+    : settings_(std::move(settings)), loop_(loop), log_(std::move(log)), firewall_() {
   engines::addBuiltinEngines(registry_);
   if (dns::ResolvedDns::managesResolvConf(settings_.resolvConf)) {
     dns_ = std::make_unique<dns::ResolvedDns>();

@@ -68,7 +68,9 @@ void ClientConnection::writeNext() {
   }
   writing_ = true;
   asio::async_write(socket_, asio::buffer(queue_.front()), [self = shared_from_this()](std::error_code error, std::size_t) {
-    if (error) return self->close();
+    // A write may complete after close() (the drop of a client that stopped reading can
+    // happen between the write and its handler): nothing more is sent then.
+    if (error || self->closed_) return self->close();
     self->queuedBytes_ -= self->queue_.front().size();
     self->queue_.pop_front();
     self->writeNext();
@@ -88,8 +90,7 @@ void ClientConnection::close() {
   closed_ = true;
   std::error_code ignored;
   socket_.close(ignored);
-  queue_.clear();
-  queuedBytes_ = 0;
+  // The queue stays until the object goes: a write still in flight points into its front.
   if (onClosed_) {
     auto handler = std::move(onClosed_);
     handler(*this);
