@@ -27,23 +27,24 @@ foreach(dir ${CORVANE_TEST_DIRS})
   add_executable(${label}_tests ${test_sources})
   target_include_directories(${label}_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${label}_tests PRIVATE corvane_core corvane_httplib GTest::gtest GTest::gtest_main GTest::gmock)
-  set(labels ${label})
-  # tests/daemon drives the tunnel service in-process and as a program; its tests also answer
-  # to "tunnel" (ctest -L tunnel), the name the tunnel work goes by.
   if(label STREQUAL "daemon" AND TARGET corvane_tunneld)
     target_link_libraries(${label}_tests PRIVATE corvane_tunneld)
     if(TARGET corvane-tunneld)
       add_dependencies(${label}_tests corvane-tunneld)
     endif()
-    list(APPEND labels tunnel)
   endif()
   corvane_warnings(${label}_tests)
   foreach(helper ${helper_sources})
     get_filename_component(helper_name ${helper} NAME_WE)
     add_dependencies(${label}_tests ${helper_name})
   endforeach()
+  if(EXISTS ${dir}/CMakeLists.txt)
+    # The folder registers its own tests (to add labels of its own).
+    add_subdirectory(${dir} ${CMAKE_BINARY_DIR}/tests/${label})
+    continue()
+  endif()
   gtest_discover_tests(${label}_tests
-    PROPERTIES LABELS "${labels}"
+    PROPERTIES LABELS ${label}
     DISCOVERY_TIMEOUT 60
     DISCOVERY_MODE PRE_TEST)
 endforeach()

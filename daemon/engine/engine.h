@@ -19,7 +19,8 @@ namespace corvane::daemon::engine {
 class Engine {
  public:
   // Called on every change of state(). With `exited`, `error` says why, unless the daemon
-  // asked for the stop (after stop() the engine calls nothing any more).
+  // asked for the stop (after stop() the engine calls nothing any more). The engine may still
+  // be on the stack when it calls: the daemon never destroys it from inside the callback.
   using StateCallback = std::function<void(EngineState state, std::optional<EngineError> error)>;
   using StopCallback = std::function<void()>;
 

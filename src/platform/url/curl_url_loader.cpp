@@ -117,6 +117,9 @@ void CurlUrlLoader::dataTask(UrlRequest request, Completion completion) {
   transfer->request = std::move(request);
   transfer->completion = std::move(completion);
   transfer->maxBodyBytes = options_.maxBodyBytes;
+  if (transfer->request.maxBodyBytes && *transfer->request.maxBodyBytes < transfer->maxBodyBytes) {
+    transfer->maxBodyBytes = *transfer->request.maxBodyBytes;
+  }
   {
     std::lock_guard lock(mutex_);
     if (!finished_) {
@@ -230,7 +233,7 @@ void CurlUrlLoader::finish(void* easy, int code) {
   const auto result = static_cast<CURLcode>(code);
   if (result != CURLE_OK) {
     if (transfer->bodyTooLarge) {
-      deliver(*transfer, transportError(result, ("answer larger than " + std::to_string(options_.maxBodyBytes) +
+      deliver(*transfer, transportError(result, ("answer larger than " + std::to_string(transfer->maxBodyBytes) +
                                                  " bytes").c_str()));
     } else {
       deliver(*transfer, transportError(result, transfer->errorBuffer));
