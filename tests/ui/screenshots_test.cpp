@@ -38,6 +38,8 @@ struct Shape {
   const char* locale;
 };
 
+void PrintTo(const Shape& shape, std::ostream* out) { *out << shape.name << " " << shape.locale; }
+
 class Screenshots : public ::testing::TestWithParam<Shape> {
  protected:
   static void SetUpTestSuite() {
