@@ -7,14 +7,17 @@ FocusScope {
     property var model
     property bool overlay: true
     readonly property bool showing: model.presentSideMenu
-    visible: showing || panel.x > -panel.width
+    // 0 closed, 1 open. Animating this rather than x keeps a change of the window's width
+    // from sliding the closed panel into view.
+    property real progress: showing ? 1 : 0
+    Behavior on progress { NumberAnimation { duration: 250; easing.type: Easing.InOutQuad } }
+    visible: progress > 0
     Keys.onEscapePressed: model.act("closeMenu")
 
     Rectangle {
         anchors.fill: parent
         color: Theme.dim
-        opacity: menu.showing ? 1 : 0
-        Behavior on opacity { NumberAnimation { duration: 250; easing.type: Easing.InOutQuad } }
+        opacity: menu.progress
         MouseArea {
             anchors.fill: parent
             enabled: menu.showing
@@ -25,8 +28,7 @@ FocusScope {
         id: panel
         width: Math.min(menu.width * Theme.sideMenuRatio, 420)
         height: parent.height
-        x: menu.showing ? 0 : -width
-        Behavior on x { NumberAnimation { duration: 250; easing.type: Easing.InOutQuad } }
+        x: -width * (1 - menu.progress)
         color: Theme.sideBackground
         MouseArea { anchors.fill: parent }  // taps on the panel stay on the panel
 
