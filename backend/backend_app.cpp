@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <sodium.h>
+#include <sys/resource.h>
 
 #include <ctime>
 #include <iostream>
@@ -26,6 +27,16 @@ std::string randomSecret() {
   return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
+// Each connection is a descriptor; the usual soft limit of 1024 would turn a burst of clients
+// into failed accepts long before --max-connections.
+void raiseDescriptorLimit() {
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+  }
+}
+
 }  // namespace
 
 int runBackend(const BackendOptions& options) {
@@ -33,6 +44,7 @@ int runBackend(const BackendOptions& options) {
   sigemptyset(&stopSignals);
   sigaddset(&stopSignals, SIGINT);
   sigaddset(&stopSignals, SIGTERM);
+  raiseDescriptorLimit();
   if (sodium_init() < 0) {
     std::cerr << "corvane-backend: libsodium failed to initialise\n";
     return 1;
