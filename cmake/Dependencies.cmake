@@ -14,6 +14,8 @@ find_package(ICU REQUIRED COMPONENTS uc i18n)
 find_package(ZLIB REQUIRED)
 pkg_check_modules(SODIUM REQUIRED IMPORTED_TARGET libsodium)
 pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+# corvane-tunneld sets addresses, routes and policy rules through netlink.
+pkg_check_modules(LIBNL_ROUTE REQUIRED IMPORTED_TARGET libnl-3.0 libnl-route-3.0)
 
 # Standalone Asio is header-only.
 add_library(corvane_asio INTERFACE)

@@ -1,0 +1,122 @@
+#include "daemon/slot/tunnel_slot.h"
+
+#include <fmt/format.h>
+
+#include <ctime>
+
+#include "daemon/slot/connecting_state.h"
+#include "daemon/slot/disconnected_state.h"
+
+namespace corvane::daemon::slot {
+
+using platform::tunneld::ErrorCode;
+using platform::tunneld::ErrorInfo;
+
+TunnelSlot::TunnelSlot(SlotContext& context, StatusListener onStatus, TrafficListener onTraffic)
+    : context_(context), onStatus_(std::move(onStatus)), onTraffic_(std::move(onTraffic)) {
+  state_ = std::make_unique<DisconnectedState>();
+  since_ = std::time(nullptr);
+  SlotContext::Events events;
+  events.engine = [this](engine::EngineState state, std::optional<engine::EngineError> error) {
+    handle(state_->onEngine(context_, state, error));
+  };
+  events.retry = [this] { handle(state_->onRetryTimer(context_)); };
+  events.probe = [this](bool ok) { handle(state_->onProbe(context_, ok)); };
+  events.traffic = [this](const platform::tunneld::Traffic& traffic) {
+    traffic_ = traffic;
+    if (onTraffic_) onTraffic_(traffic);
+  };
+  context_.setEvents(std::move(events));
+}
+
+TunnelSlot::~TunnelSlot() { context_.setEvents({}); }
+
+void TunnelSlot::handle(SlotState::Next next) {
+  // Each state's enter returns at most a state that settles (disconnected, or one waiting
+  // for an event); eight steps is far more than any chain.
+  for (int step = 0; next && step < 8; ++step) {
+    state_ = std::move(next);
+    since_ = std::time(nullptr);
+    next = state_->enter(context_);
+    if (onStatus_) onStatus_(status());
+  }
+}
+
+std::optional<ErrorInfo> TunnelSlot::refuseOtherOwner(std::uint32_t callerUid) const {
+  if (callerUid == 0 || !context_.run || context_.run->uid == callerUid) return std::nullopt;
+  return ErrorInfo{ErrorCode::busy, fmt::format("the tunnel of uid {} holds the slot", context_.run->uid), context_.blocking()};
+}
+
+std::optional<ErrorInfo> TunnelSlot::start(std::uint32_t callerUid, state::RunRecord run) {
+  if (auto refused = refuseOtherOwner(callerUid)) return refused;
+  auto previous = context_.run;
+  context_.run = run;
+  if (auto error = context_.prepareEngine()) {
+    context_.run = previous;
+    return ErrorInfo{error->code, error->message, context_.blocking()};
+  }
+  context_.lastError.reset();
+  traffic_ = {};
+  if (auto saved = context_.store().saveRun(run); !saved) {
+    context_.log().error("run record not saved: " + saved.error().description);
+  }
+  handle(std::make_unique<ConnectingState>());
+  return std::nullopt;
+}
+
+std::optional<ErrorInfo> TunnelSlot::stop(std::uint32_t callerUid) {
+  if (auto refused = refuseOtherOwner(callerUid)) return refused;
+  handle(state_->onStop(context_));
+  return std::nullopt;
+}
+
+void TunnelSlot::killSwitchChanged(std::uint32_t uid) {
+  if (!context_.run || context_.run->uid != uid) return;
+  handle(state_->onKillSwitchChanged(context_));
+  if (onStatus_) onStatus_(status());
+}
+
+void TunnelSlot::resume(state::RunRecord run) {
+  context_.run = run;
+  if (!context_.killSwitchOn()) {
+    handle(std::make_unique<DisconnectedState>());
+    return;
+  }
+  if (auto error = context_.prepareEngine()) {
+    context_.recordError(*error);
+    handle(std::make_unique<DisconnectedState>());
+    return;
+  }
+  handle(std::make_unique<ConnectingState>());
+}
+
+void TunnelSlot::shutdown() {
+  context_.cancelRetry();
+  context_.stopEngine();
+  context_.openTraffic();
+  context_.restoreDns();
+}
+
+platform::tunneld::TunnelStatus TunnelSlot::status() const {
+  platform::tunneld::TunnelStatus s;
+  s.status = state_->status();
+  s.since = since_;
+  s.killSwitch = context_.blocking();
+  s.lastError = context_.lastError;
+  if (const auto& run = context_.run) {
+    s.engine = run->engine;
+    s.startedBy = run->startedBy;
+    s.managerId = run->managerId;
+    s.ownerUid = run->uid;
+    s.rxBytes = traffic_.rxBytes;
+    s.txBytes = traffic_.txBytes;
+    if (const auto* network = context_.network()) {
+      s.tunnelAddress = network->tunnelAddress;
+      s.interfaceName = network->interfaceName;
+      if (network->loopbackProxyPort) s.proxy = platform::tunneld::TunnelStatus::Proxy{"127.0.0.1", *network->loopbackProxyPort};
+    }
+  }
+  return s;
+}
+
+}  // namespace corvane::daemon::slot

@@ -1,0 +1,9 @@
+import QtQuick
+import QtQuick.Window
+
+Window {
+    width: 390
+    height: 844
+    visible: true
+    color: Theme.accent
+}
