@@ -1,8 +1,10 @@
 #pragma once
 // The rate limits on the operations an attacker repeats: guessing passwords (login), flooding
 // an account with reset codes (reset request) and guessing codes (reset). Each is counted per
-// account and per client address. Logins and resets count only failures, so a user who signs
-// in correctly is never slowed down; every reset request counts, as each one mails a code.
+// account and per client address. Logins and resets count only failures, so signing in often
+// costs nothing; once a limit is reached, though, every attempt waits, as letting a right
+// password through would let the guessing go on. Every reset request counts, as each one
+// mails a code.
 #include <cstdint>
 
 #include "backend/rate_limiter.h"
