@@ -17,10 +17,12 @@ foreach(src ${CORVANE_FUZZ_SOURCES})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${name} PRIVATE corvane_core)
   # Harnesses of the tunnel service's parsers link the daemon library.
-  if(TARGET corvane_tunneld AND name MATCHES "^wireguard_")
+  if(TARGET corvane_tunneld AND name MATCHES "^(wireguard|daemon)_")
     target_link_libraries(${name} PRIVATE corvane_tunneld)
     target_compile_options(corvane_tunneld PRIVATE -fsanitize=fuzzer-no-link)
   endif()
+  # The reference backend is a program, not part of corvane_core: its harnesses compile the
+  # request-parsing sources they exercise.
   if(name MATCHES "^backend_")
     target_link_libraries(${name} PRIVATE corvane_backend)
   endif()

@@ -2,6 +2,7 @@
 // One request for the UrlLoader: method, URL, headers, optional body, and the time limits that
 // keep it bounded. The defaults depend on the method (see UrlRequest::get / ::post).
 #include <chrono>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
@@ -32,6 +33,8 @@ struct UrlRequest {
   Milliseconds connectTimeout = kGetConnectTimeout;
   // Zero turns the stall check off (POSTs rely on their total limit alone).
   Milliseconds stallTimeout = kGetStallTimeout;
+  // A smaller cap on the answer's size than the loader's own (never a larger one).
+  std::optional<std::size_t> maxBodyBytes;
 
   static UrlRequest get(std::string url) {
     UrlRequest request;

@@ -1,7 +1,7 @@
 #pragma once
 // The platform VPN service as the screens see it: the tunnel provider managers saved for
 // this app, and (through kVpnStatusDidChangeNotification) their status changes. The tunnel
-// service client implements it; until a tunnel service exists, NoVpnService stands in.
+// service client implements it; where no tunnel service answers, NoVpnService stands in.
 #include <functional>
 #include <memory>
 #include <optional>
@@ -9,6 +9,7 @@
 
 #include "platform/core/error.h"
 #include "platform/vpn/tunnel_provider_manager.h"
+#include "platform/vpn/unavailable_tunnel_provider_manager.h"
 
 namespace corvane::platform {
 
@@ -20,6 +21,10 @@ class VpnService {
 
   virtual ~VpnService() = default;
   virtual void loadAllFromPreferences(LoadCompletion completion) = 0;
+  // A new manager, not saved yet.
+  virtual std::shared_ptr<TunnelProviderManager> makeManager() {
+    return std::make_shared<UnavailableTunnelProviderManager>();
+  }
 };
 
 }  // namespace corvane::platform
