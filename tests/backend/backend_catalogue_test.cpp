@@ -7,7 +7,7 @@
 #include <regex>
 #include <set>
 
-#include "api/support/backend_calls.h"
+#include "backend/support/backend_calls.h"
 #include "api/support/backend_process.h"
 
 namespace corvane::test {

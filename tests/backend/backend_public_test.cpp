@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "api/support/backend_calls.h"
+#include "backend/support/backend_calls.h"
 #include "api/support/backend_process.h"
 
 namespace corvane::test {

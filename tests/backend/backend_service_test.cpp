@@ -5,7 +5,7 @@
 
 #include <regex>
 
-#include "api/support/backend_calls.h"
+#include "backend/support/backend_calls.h"
 #include "api/support/backend_process.h"
 
 namespace corvane::test {

@@ -1,4 +1,4 @@
-#include "api/support/backend_calls.h"
+#include "backend/support/backend_calls.h"
 
 namespace corvane::test {
 namespace {
