@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "app/content_view.h"
-#include "screens/localization.h"
+#include "screenkit/localization.h"
 #include "ui/app/window_engine.h"
 #include "ui/app/window_services.h"
 #include "ui/bindings/screen_bindings.h"
@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
 
   try {
     ui::QtMainLoop loop;
-    const auto locale = screens::Localization::fromEnvironment().localeIdentifier();
+    const auto locale = screenkit::Localization::fromEnvironment().localeIdentifier();
     ui::WindowServices services(
         loop, std::make_unique<ui::QtUrlOpener>(platform::Log::standard("corvane", platform::Log::Level::info)),
         locale);
