@@ -1,18 +1,14 @@
 #pragma once
-// Everything a corvanectl command needs to run the screen models for real: the stores under
-// the user's folders, the keychain, the HTTP loader and API client, the echo engine, and an
-// Asio main loop that the command runs until its flow is over (never longer than its limit).
+// What is CLI-only around the composition root: an Asio main loop that a command runs until
+// its flow is over (never longer than its limit), a log that keeps stderr for errors, and
+// the URLs the models asked to open where no desktop exists.
 #include <chrono>
 #include <functional>
-#include <memory>
-#include <optional>
 #include <string>
+#include <vector>
 
-#include "api/api_client.h"
-#include "screenkit/services.h"
+#include "app/composition_root.h"
 #include "platform/mainloop/asio/asio_main_loop.h"
-#include "platform/opener/url_opener.h"
-#include "tracking_url_loader.h"
 
 namespace corvane::cli {
 
@@ -24,11 +20,10 @@ class ClientSession {
 
   // Throws std::runtime_error with a readable message when a store cannot be opened.
   explicit ClientSession(Options options);
-  ~ClientSession();
 
-  screenkit::Services services();
+  screenkit::Services services() { return root_.services(); }
   platform::AsioMainLoop& loop() { return loop_; }
-  keys::Preferences& preferences() { return *preferences_; }
+  keys::Preferences& preferences() { return root_.preferences(); }
 
   // Runs the main loop until `done()` holds or `limit` passes. Returns whether it held.
   bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
@@ -36,14 +31,11 @@ class ClientSession {
   bool drainRequests(std::chrono::milliseconds limit);
 
   // URLs the models asked to open where no desktop exists (printed by the commands).
-  std::vector<std::string> recordedUrls() const;
-
-  struct Parts;
+  std::vector<std::string> recordedUrls();
 
  private:
   platform::AsioMainLoop loop_;
-  std::unique_ptr<Parts> parts_;
-  keys::Preferences* preferences_ = nullptr;
+  app::CompositionRoot root_;
 };
 
 // The limit a command's flow gets: long enough for the 60 s POST time-out to end a hanging

@@ -1,5 +1,6 @@
 #include "screens/connect_device_view.h"
 
+#include <unicode/locid.h>
 #include <unicode/unistr.h>
 
 #include "api/api_client.h"
@@ -42,8 +43,9 @@ void ConnectDeviceView::tapClose() {
 
 ConnectDeviceView::Card ConnectDeviceView::card(const api::Datum& device) {
   std::string brand;
-  // Capitals for every script, not only ASCII.
-  icu::UnicodeString::fromUTF8(device.brand.value_or("")).toUpper().toUTF8String(brand);
+  // Capitals for every script, not only ASCII, by the root locale's rules: under the
+  // process locale a Turkish user would see "ipad" as "İPAD".
+  icu::UnicodeString::fromUTF8(device.brand.value_or("")).toUpper(icu::Locale::getRoot()).toUTF8String(brand);
   return Card{brand, device.model.value_or(""), device.osName.value_or(""),
               device.osVersion.value_or("")};
 }

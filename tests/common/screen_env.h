@@ -19,7 +19,7 @@
 #include "api/api_client.h"
 #include "api/support/script_server.h"
 #include "api/support/test_pki.h"
-#include "app/content_view.h"
+#include "app/composition_root.h"
 #include "screenkit/services.h"
 #include "platform/device/fixed_device_info.h"
 #include "platform/url/curl_url_loader.h"
@@ -50,20 +50,15 @@ class ScreenEnv {
       : home_(makeHome()),
         paths_(platform::Paths::underHome(home_)),
         log_(platform::Log::capturing(sink)),
-        standard_(openStore(platform::PreferenceSuite::standard)),
-        group_(openStore(platform::PreferenceSuite::appGroup)),
-        preferences(*standard_),
-        groupPreferences(*group_),
-        secItems_(platform::FileSecItemBackend::defaultFile(paths_), log_),
-        keychain(secItems_, log_, std::string(securestore::KeychainStore::kApplicationService)),
-        vpn(loop),
         https(pki_.issue({"IP:127.0.0.1"})),
-        loader_(platform::CurlUrlLoader::Options{
-                    .extraCaFile = backend ? backend->caFile : pki_.writeCaFile(home_)},
-                log_),
-        api(*standard_, keychain, device_, loader_, log_,
-            api::ApiClient::Options{.apiHost = backend ? backend->apiHost : https.hostPort(),
-                                    .postTimeout = std::chrono::milliseconds(5000)}) {
+        root_(std::in_place, loop, rootOptions(backend)),
+        preferences(root_->preferences()),
+        groupPreferences(*root_->groupPreferences()),
+        keychain(root_->keychain()),
+        notifications(root_->notifications()),
+        opener(dynamic_cast<platform::RecordingUrlOpener&>(root_->opener())),
+        vpn(root_->vpn()),
+        api(root_->api()) {
     if (!backend) preferences.set(keys::pref::domainLink, http.hostPort());
   }
 
@@ -85,9 +80,8 @@ class ScreenEnv {
   }
 
   ~ScreenEnv() {
-    // Retired models wait in the loop to be destroyed; let them go while the services they
-    // unregister from still exist.
-    loop.runPending();
+    // The root runs the loop's pending turns first (retired models), then its services go.
+    root_.reset();
     std::error_code ignored;
     std::filesystem::remove_all(home_, ignored);
   }
@@ -100,20 +94,9 @@ class ScreenEnv {
   const platform::Paths& paths() const { return paths_; }
 
   screenkit::Services services(std::string locale = "en_US") {
-    return screenkit::Services{.preferences = preferences,
-                         .groupPreferences = &groupPreferences,
-                         .keychain = keychain,
-                         .api = api,
-                         .notifications = notifications,
-                         .mainLoop = loop,
-                         .opener = opener,
-                         .vpn = vpn,
-                         .log = log_,
-                         .latency = nullptr,
-                         .localeIdentifier = std::move(locale),
-                         .makeRoot = [](screenkit::Services services) -> std::unique_ptr<screenkit::ScreenModel> {
-                           return std::make_unique<app::ContentView>(std::move(services));
-                         }};
+    screenkit::Services services = root_->services();
+    services.localeIdentifier = std::move(locale);
+    return services;
   }
   platform::Log log() const { return log_; }
 
@@ -123,10 +106,22 @@ class ScreenEnv {
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     return pattern;
   }
-  std::unique_ptr<platform::SqlitePreferenceStore> openStore(platform::PreferenceSuite suite) {
-    auto store = platform::openPreferenceStore(paths_, suite, log_);
-    if (!store) throw std::runtime_error(store.error().toString());
-    return std::move(*store);
+  app::CompositionRoot::Options rootOptions(const std::optional<Backend>& backend) {
+    app::CompositionRoot::Options options;
+    options.paths = paths_;
+    options.log = log_;
+    options.loader = platform::CurlUrlLoader::Options{
+        .extraCaFile = backend ? backend->caFile : pki_.writeCaFile(home_)};
+    options.api = api::ApiClient::Options{.apiHost = backend ? backend->apiHost : https.hostPort(),
+                                          .postTimeout = std::chrono::milliseconds(5000)};
+    options.makeOpener = [](platform::Log) { return std::make_unique<platform::RecordingUrlOpener>(); };
+    options.makeSecItems = [](const platform::Paths& paths, platform::Log log) {
+      return std::make_unique<platform::FileSecItemBackend>(platform::FileSecItemBackend::defaultFile(paths),
+                                                            std::move(log));
+    };
+    options.makeDevice = [] { return std::make_unique<platform::FixedDeviceInfo>(); };
+    options.settle = [this] { loop.runPending(); };
+    return options;
   }
 
   std::filesystem::path home_;
@@ -134,28 +129,11 @@ class ScreenEnv {
 
  public:
   std::shared_ptr<platform::CapturingSink> sink;
-
- private:
-  platform::Log log_;
-  std::unique_ptr<platform::SqlitePreferenceStore> standard_;
-  std::unique_ptr<platform::SqlitePreferenceStore> group_;
-
- public:
-  keys::Preferences preferences;
-  keys::Preferences groupPreferences;
-
- private:
-  platform::FileSecItemBackend secItems_;
-
- public:
-  securestore::KeychainStore keychain;
   platform::ManualLoop loop;
-  platform::NotificationCenter notifications;
-  platform::RecordingUrlOpener opener;
-  platform::NoVpnService vpn;
   std::map<std::string, int> posted;
 
  private:
+  platform::Log log_;
   test::TestPki pki_;
 
  public:
@@ -163,11 +141,16 @@ class ScreenEnv {
   test::ScriptServer https;
 
  private:
-  platform::FixedDeviceInfo device_;
-  platform::CurlUrlLoader loader_;
+  std::optional<app::CompositionRoot> root_;
 
  public:
-  api::ApiClient api;
+  keys::Preferences& preferences;
+  keys::Preferences& groupPreferences;
+  securestore::KeychainStore& keychain;
+  platform::NotificationCenter& notifications;
+  platform::RecordingUrlOpener& opener;
+  platform::VpnService& vpn;
+  api::ApiClient& api;
 
  private:
   std::vector<platform::NotificationCenter::Token> tokens_;

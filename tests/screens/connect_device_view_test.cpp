@@ -1,6 +1,7 @@
 #include "screens/connect_device_view.h"
 
 #include <gtest/gtest.h>
+#include <unicode/locid.h>
 
 #include "common/screen_env.h"
 
@@ -53,6 +54,36 @@ TEST_F(DevicesTest, EveryAppearanceQueriesAndReplacesOrKeepsTheList) {
   appearAndSettle();
   EXPECT_TRUE(view.devices.empty());
   EXPECT_EQ(env.posts("get-logged-in-devices").size(), 3u);
+}
+
+// Brands are capitalised by the root locale's rules, whatever the process locale is.
+TEST(DeviceCard, BrandCapitalsDoNotFollowTheProcessLocale) {
+  const icu::Locale before = icu::Locale::getDefault();
+  struct Row {
+    const char* locale;
+    const char* brand;
+    const char* shown;
+  };
+  const Row rows[] = {
+      {"tr_TR", "ipad", "IPAD"},
+      {"az_AZ", "iphone", "IPHONE"},
+      {"lt_LT", "i\u0307x", "I\u0307X"},
+      {"en_US", "stra\u00dfe", "STRASSE"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.locale);
+    UErrorCode status = U_ZERO_ERROR;
+    icu::Locale::setDefault(icu::Locale(row.locale), status);
+    api::Datum device;
+    std::string brand;
+    icu::UnicodeString(row.brand).unescape().toUTF8String(brand);
+    device.brand = brand;
+    std::string shown;
+    icu::UnicodeString(row.shown).unescape().toUTF8String(shown);
+    EXPECT_EQ(ConnectDeviceView::card(device).brand, shown);
+  }
+  UErrorCode status = U_ZERO_ERROR;
+  icu::Locale::setDefault(before, status);
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 #pragma once
-// The services behind the window's screen models, over the Qt main loop: the stores under
-// the user's folders, the keychain, the HTTP loader and API client, the echo engine for the
-// picker's latency, and the URL opener.
+// The services behind the window's screen models: the composition root over the Qt main
+// loop, with the window's own URL opener and the echo engine for the picker's latency.
 #include <memory>
 #include <string>
 
-#include "screenkit/services.h"
+#include "app/composition_root.h"
 #include "platform/opener/url_opener.h"
+#include "screenkit/services.h"
 
 namespace corvane::ui {
 
@@ -18,18 +18,14 @@ class WindowServices {
   // Throws std::runtime_error with a readable message when a store cannot be opened.
   WindowServices(QtMainLoop& loop, std::unique_ptr<platform::UrlOpener> opener,
                  std::string localeIdentifier);
-  ~WindowServices();
   WindowServices(const WindowServices&) = delete;
   WindowServices& operator=(const WindowServices&) = delete;
 
-  screenkit::Services services();
-
-  struct Parts;
+  screenkit::Services services() { return root_.services(); }
+  app::CompositionRoot& root() { return root_; }
 
  private:
-  QtMainLoop& loop_;
-  std::unique_ptr<Parts> parts_;
-  std::string localeIdentifier_;
+  app::CompositionRoot root_;
 };
 
 }  // namespace corvane::ui

@@ -6,18 +6,18 @@
 
 #include "platform/url/url_loader.h"
 
-namespace corvane::cli {
+namespace corvane::platform {
 
-class TrackingUrlLoader final : public platform::UrlLoader {
+class TrackingUrlLoader final : public UrlLoader {
  public:
   // `wake` runs after each task ends, so a loop waiting on inFlight() checks again.
-  TrackingUrlLoader(platform::UrlLoader& inner, std::function<void()> wake)
+  TrackingUrlLoader(UrlLoader& inner, std::function<void()> wake)
       : inner_(inner), wake_(std::move(wake)) {}
 
-  void dataTask(platform::UrlRequest request, Completion completion) override {
+  void dataTask(UrlRequest request, Completion completion) override {
     ++inFlight_;
     inner_.dataTask(std::move(request),
-                    [this, completion = std::move(completion)](Result<platform::UrlResponse> r) {
+                    [this, completion = std::move(completion)](Result<UrlResponse> r) {
                       completion(std::move(r));
                       --inFlight_;
                       if (wake_) wake_();
@@ -28,9 +28,9 @@ class TrackingUrlLoader final : public platform::UrlLoader {
   int inFlight() const { return inFlight_.load(); }
 
  private:
-  platform::UrlLoader& inner_;
+  UrlLoader& inner_;
   std::function<void()> wake_;
   std::atomic<int> inFlight_{0};
 };
 
-}  // namespace corvane::cli
+}  // namespace corvane::platform

@@ -1,0 +1,114 @@
+#include "app/composition_root.h"
+
+#include <stdexcept>
+
+#include "app/content_view.h"
+#include "platform/device/linux/linux_device_info.h"
+#include "platform/host/linux/getaddrinfo_host_resolver.h"
+#include "platform/icmp/linux/linux_icmp_socket_factory.h"
+#include "platform/lifecycle/notification_app_lifecycle.h"
+#include "platform/mainloop/asio/global_queue.h"
+#include "platform/mainloop/asio/serial_queue.h"
+#include "platform/preferences/preference_suite.h"
+#include "platform/url/tracking_url_loader.h"
+#include "screenkit/latency_services.h"
+
+namespace corvane::app {
+
+// Declared in build order; members are destroyed in the reverse order, so each service goes
+// before the ones it was built over.
+struct CompositionRoot::Parts {
+  std::unique_ptr<platform::SqlitePreferenceStore> standardStore;
+  std::unique_ptr<platform::SqlitePreferenceStore> groupStore;
+  std::optional<keys::Preferences> preferences;
+  std::optional<keys::Preferences> groupPreferences;
+  std::unique_ptr<platform::SecItemBackend> secItems;
+  std::unique_ptr<securestore::KeychainStore> keychain;
+  std::unique_ptr<platform::DeviceInfo> device;
+  std::unique_ptr<platform::CurlUrlLoader> curl;
+  std::unique_ptr<platform::TrackingUrlLoader> loader;
+  std::unique_ptr<api::ApiClient> api;
+  platform::NotificationCenter notifications;
+  std::unique_ptr<platform::UrlOpener> opener;
+  std::unique_ptr<platform::VpnService> vpn;
+  // Echo engine, only when latency is asked for.
+  platform::GetaddrinfoHostResolver resolver;
+  platform::LinuxIcmpSocketFactory sockets;
+  std::unique_ptr<platform::NotificationAppLifecycle> lifecycle;
+  std::unique_ptr<screenkit::LatencyServices> latency;
+};
+
+CompositionRoot::CompositionRoot(platform::MainLoop& loop, Options options)
+    : loop_(loop), options_(std::move(options)), parts_(std::make_unique<Parts>()) {
+  Parts& p = *parts_;
+  const platform::Log& log = options_.log;
+  auto standard = platform::openPreferenceStore(options_.paths, platform::PreferenceSuite::standard, log);
+  if (!standard) throw std::runtime_error("cannot open preferences: " + standard.error().toString());
+  p.standardStore = std::move(*standard);
+  p.preferences.emplace(*p.standardStore);
+  if (auto group = platform::openPreferenceStore(options_.paths, platform::PreferenceSuite::appGroup, log)) {
+    p.groupStore = std::move(*group);
+    p.groupPreferences.emplace(*p.groupStore);
+  }
+  p.secItems = options_.makeSecItems(options_.paths, log);
+  p.keychain = std::make_unique<securestore::KeychainStore>(
+      *p.secItems, log, std::string(securestore::KeychainStore::kApplicationService));
+  p.device = options_.makeDevice ? options_.makeDevice() : std::make_unique<platform::LinuxDeviceInfo>();
+  p.curl = std::make_unique<platform::CurlUrlLoader>(options_.loader, log);
+  // Each completed request wakes the loop, so a caller waiting on requestsInFlight() looks again.
+  p.loader = std::make_unique<platform::TrackingUrlLoader>(*p.curl, [&loop] { loop.post([] {}); });
+  p.api = std::make_unique<api::ApiClient>(*p.standardStore, *p.keychain, *p.device, *p.loader, log,
+                                           options_.api);
+  p.opener = options_.makeOpener(log);
+  p.vpn = options_.makeVpn(loop_);
+  if (options_.withLatency) {
+    p.lifecycle = std::make_unique<platform::NotificationAppLifecycle>(p.notifications);
+    auto& pool = platform::GlobalQueue::shared();
+    ping::EchoPingerServices pinger{
+        .mainLoop = loop_,
+        .sockets = p.sockets,
+        .makeSerialQueue = [&pool] { return std::make_unique<platform::SerialQueue>(pool); },
+        .lifecycle = p.lifecycle.get(),
+        .log = log};
+    p.latency = std::make_unique<screenkit::LatencyServices>(
+        screenkit::LatencyServices{std::move(pinger), p.resolver, pool});
+  }
+}
+
+CompositionRoot::~CompositionRoot() {
+  // Screen models taken off screen are destroyed on a later loop turn (screenkit::retire);
+  // run those turns now, while the services they unregister from still exist.
+  if (options_.settle) options_.settle();
+}
+
+screenkit::Services CompositionRoot::services() {
+  Parts& p = *parts_;
+  return screenkit::Services{
+      .preferences = *p.preferences,
+      .groupPreferences = groupPreferences(),
+      .keychain = *p.keychain,
+      .api = *p.api,
+      .notifications = p.notifications,
+      .mainLoop = loop_,
+      .opener = *p.opener,
+      .vpn = *p.vpn,
+      .log = options_.log,
+      .latency = p.latency.get(),
+      .localeIdentifier = options_.localeIdentifier,
+      .makeRoot = [](screenkit::Services services) -> std::unique_ptr<screenkit::ScreenModel> {
+        return std::make_unique<ContentView>(std::move(services));
+      }};
+}
+
+keys::Preferences& CompositionRoot::preferences() { return *parts_->preferences; }
+keys::Preferences* CompositionRoot::groupPreferences() {
+  return parts_->groupPreferences ? &*parts_->groupPreferences : nullptr;
+}
+securestore::KeychainStore& CompositionRoot::keychain() { return *parts_->keychain; }
+api::ApiClient& CompositionRoot::api() { return *parts_->api; }
+platform::NotificationCenter& CompositionRoot::notifications() { return parts_->notifications; }
+platform::UrlOpener& CompositionRoot::opener() { return *parts_->opener; }
+platform::VpnService& CompositionRoot::vpn() { return *parts_->vpn; }
+int CompositionRoot::requestsInFlight() const { return parts_->loader->inFlight(); }
+
+}  // namespace corvane::app
