@@ -209,6 +209,7 @@ void SocketTunnelDaemon::subscribe() {
       socketPath_, loop_, [this](std::string_view line) { onEventLine(line); },
       [this](Error error) { onEventsClosed(std::move(error)); });
   if (!connected) {
+    log_.info("tunnel service events: " + connected.error().description);
     setState(TunnelState{});
     retrySubscription();
     return;
