@@ -5,7 +5,7 @@
 
 #include <iostream>
 
-#include "screens/localization.h"
+#include "screenkit/localization.h"
 #include "ui/app/single_instance.h"
 #include "ui/app/window_app.h"
 #include "ui/app/window_engine.h"
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   try {
-    ui::WindowApp window({.localeIdentifier = screens::Localization::fromEnvironment().localeIdentifier(),
+    ui::WindowApp window({.localeIdentifier = screenkit::Localization::fromEnvironment().localeIdentifier(),
                           .tray = true});
     QQuickWindow* shown = window.show();
     if (shown == nullptr) return 1;

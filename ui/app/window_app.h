@@ -33,7 +33,7 @@ class WindowApp {
   QQuickWindow* show();
 
   app::ContentView& root() { return root_; }
-  app::Services services() { return services_.services(); }
+  screenkit::Services services() { return services_.services(); }
   QtMainLoop& loop() { return loop_; }
   bool hasTray() const { return tray_ != nullptr; }
 

@@ -4,9 +4,11 @@
 #include <QIcon>
 #include <QMenu>
 
-#include "app/notification_names.h"
+#include "keys/notification_names.h"
+#include "keys/preference_key.h"
+#include "keys/tunnel_status_text.h"
 #include "platform/vpn/vpn_status.h"
-#include "screens/localization.h"
+#include "screenkit/localization.h"
 
 namespace corvane::ui {
 
@@ -24,21 +26,21 @@ QIcon iconFor(const std::string& status) {
 
 }  // namespace
 
-std::unique_ptr<StatusTray> StatusTray::make(app::Services services) {
+std::unique_ptr<StatusTray> StatusTray::make(screenkit::Services services) {
   if (!QSystemTrayIcon::isSystemTrayAvailable()) return nullptr;
   return std::make_unique<StatusTray>(std::move(services));
 }
 
-StatusTray::StatusTray(app::Services services)
+StatusTray::StatusTray(screenkit::Services services)
     : services_(std::move(services)), menu_(std::make_unique<QMenu>()) {
-  const screens::Localization locale(services_.localeIdentifier);
+  const screenkit::Localization locale(services_.localeIdentifier);
   connect_ = menu_->addAction(qs(locale.text("Connect")));
   disconnect_ = menu_->addAction(qs(locale.text("Disconnect")));
   QObject::connect(connect_, &QAction::triggered, this, [this] {
-    services_.notifications.post(std::string(app::kConnectFromServer));
+    services_.notifications.post(std::string(keys::kConnectFromServer));
   });
   QObject::connect(disconnect_, &QAction::triggered, this, [this] {
-    services_.notifications.post(std::string(app::kDisconnectFromServer));
+    services_.notifications.post(std::string(keys::kDisconnectFromServer));
   });
   icon_.setContextMenu(menu_.get());
   // The controller stores the new word in its own observer of the same notification; read
@@ -55,12 +57,12 @@ StatusTray::StatusTray(app::Services services)
 StatusTray::~StatusTray() { icon_.hide(); }
 
 std::string StatusTray::statusWord() const {
-  return services_.preferences.vpnStatus().value_or("Disconnected");
+  return keys::TunnelStatusText::shown(services_.preferences.get(keys::pref::vpnStatus));
 }
 
 void StatusTray::refresh() {
   const std::string status = statusWord();
-  const screens::Localization locale(services_.localeIdentifier);
+  const screenkit::Localization locale(services_.localeIdentifier);
   icon_.setIcon(iconFor(status));
   icon_.setToolTip(QStringLiteral("CorvaneVPN · ") + qs(locale.text(status)));
   connect_->setEnabled(connectEnabled());

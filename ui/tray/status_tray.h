@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "app/services.h"
+#include "screenkit/services.h"
 #include "platform/notifications/notification_center.h"
 
 class QAction;
@@ -22,8 +22,8 @@ class StatusTray : public QObject {
 
  public:
   // Null when the desktop has no tray.
-  static std::unique_ptr<StatusTray> make(app::Services services);
-  explicit StatusTray(app::Services services);
+  static std::unique_ptr<StatusTray> make(screenkit::Services services);
+  explicit StatusTray(screenkit::Services services);
   ~StatusTray() override;
 
   // Reads the status word again and updates the icon, tooltip and menu; notifies when the
@@ -37,7 +37,7 @@ class StatusTray : public QObject {
  private:
   std::string statusWord() const;
 
-  app::Services services_;
+  screenkit::Services services_;
   std::unique_ptr<QMenu> menu_;
   QSystemTrayIcon icon_;
   QAction* connect_ = nullptr;

@@ -11,8 +11,9 @@
 #include <filesystem>
 
 #include "api/support/backend_process.h"
-#include "app/notification_names.h"
-#include "screens/home_view.h"
+#include "keys/notification_names.h"
+#include "keys/preference_key.h"
+#include "tunnel/home_view.h"
 #include "screens/main_tabbed_view.h"
 #include "servers/server_list_view.h"
 #include "ui/app/window_app.h"
@@ -64,7 +65,7 @@ TEST(RealWindow, LogInOpenThePickerAndChooseAServer) {
     int connectAsked = 0;
     auto services = app.services();
     const auto token = services.notifications.addObserver(
-        std::string(app::kConnectFromServer), [&] { ++connectAsked; });
+        std::string(keys::kConnectFromServer), [&] { ++connectAsked; });
     QQuickWindow* window = app.show();
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
@@ -87,7 +88,7 @@ TEST(RealWindow, LogInOpenThePickerAndChooseAServer) {
     QQuickItem* card = nullptr;
     ASSERT_TRUE(spinUntil([&] { return (card = findNamed(*window, "lastUsedServerCard")) != nullptr; }));
     click(*window, *card);
-    screens::HomeView* dashboard = app.root().main()->home();
+    tunnel::HomeView* dashboard = app.root().main()->home();
     ASSERT_NE(dashboard, nullptr);
     ASSERT_TRUE(spinUntil([&] {
       return dashboard->serverList() != nullptr && dashboard->serverList()->refreshed();
@@ -105,7 +106,7 @@ TEST(RealWindow, LogInOpenThePickerAndChooseAServer) {
     // A tap on the row stores the server and asks for the connection; the picker closes.
     click(*window, *row);
     ASSERT_TRUE(spinUntil([&] { return connectAsked == 1; }));
-    EXPECT_EQ(services.preferences.ipName(), chosen);
+    EXPECT_EQ(services.preferences.get(keys::pref::ipName), chosen);
     EXPECT_EQ(dashboard->serverList(), nullptr);
     services.notifications.removeObserver(token);
   }
