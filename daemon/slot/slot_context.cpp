@@ -128,6 +128,8 @@ void SlotContext::guardTraffic() {
 }
 
 void SlotContext::openTraffic() {
+  blocking_ = false;
+  if (!services_.firewall.active()) return;
   if (auto cleared = services_.firewall.clear(); !cleared) {
     services_.log.error("table not removed: " + cleared.error().description);
   }
