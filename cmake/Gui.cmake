@@ -39,3 +39,10 @@ qt_add_qml_module(corvane_ui
 qt_add_executable(corvane ${CMAKE_SOURCE_DIR}/ui/main.cpp)
 target_link_libraries(corvane PRIVATE corvane_ui)
 corvane_warnings(corvane)
+
+include(GNUInstallDirs)
+install(TARGETS corvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES packaging/net.corvane.client.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES packaging/net.corvane.client.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES packaging/net.corvane.client.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
