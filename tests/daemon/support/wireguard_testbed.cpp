@@ -158,11 +158,12 @@ bool WireGuardTestbed::startDaemon(const std::vector<std::string>& extraEnvironm
   return daemon_.has_value();
 }
 
-void WireGuardTestbed::stopDaemon(int signal) {
-  if (!daemon_) return;
+bool WireGuardTestbed::stopDaemon(int signal) {
+  if (!daemon_) return false;
   daemon_->signal(signal, true);
-  (void)daemon_->waitOrKill(10s);
+  auto exit = daemon_->waitOrKill(10s);
   daemon_.reset();
+  return exit.success();
 }
 
 std::string WireGuardTestbed::daemonLog() const {
