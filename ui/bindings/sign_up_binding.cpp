@@ -71,9 +71,8 @@ std::unique_ptr<ModelAdapter> bindRegistrationSuccess(screens::RegistarationSucc
   a->addField("title", [locale] { return localised(*locale, View::kTitle); });
   a->addField("buttonText", [locale] { return localised(*locale, View::kButton); });
   a->addAction("goToLogin", [&m](const QVariantList&) { m.goToLoginTapped(); });
-  // The window's root factory builds the start-up gate, so the fresh root is one.
-  a->addChild("root", [&m] { return static_cast<const void*>(dynamic_cast<app::ContentView*>(m.root())); },
-              [&m] { return bindRoot(dynamic_cast<app::ContentView&>(*m.root())); });
+  a->addChild("root", [&m] { return static_cast<const void*>(m.root()); },
+              [&m] { return bindRoot(static_cast<app::ContentView&>(*m.root())); });
   follow(*a, m);
   return a;
 }
