@@ -6,6 +6,7 @@
 #include <signal.h>
 
 #include "daemon/support/command.h"
+#include "daemon/support/skip_or_fail.h"
 #include "daemon/support/tunneld_client.h"
 #include "daemon/support/wireguard_testbed.h"
 
@@ -44,7 +45,7 @@ void expectNothingLeft(const WireGuardTestbed& bed) {
 TEST(WireGuardEndToEnd, ConnectsCarriesCountsAndCleansUp) {
   std::string whyNot;
   auto bed = WireGuardTestbed::create(&whyNot);
-  if (!bed) GTEST_SKIP() << whyNot;
+  if (!bed) CORVANE_SKIP_OR_FAIL(whyNot);
   ASSERT_TRUE(bed->startDaemon());
   TunneldClient client;
   ASSERT_TRUE(client.connect(bed->socketPath())) << bed->daemonLog();
@@ -89,7 +90,7 @@ TEST(WireGuardEndToEnd, ConnectsCarriesCountsAndCleansUp) {
 TEST(WireGuardEndToEnd, AStartWhileConnectedReplacesTheTunnelEvenTowardsAnotherEndpoint) {
   std::string whyNot;
   auto bed = WireGuardTestbed::create(&whyNot);
-  if (!bed) GTEST_SKIP() << whyNot;
+  if (!bed) CORVANE_SKIP_OR_FAIL(whyNot);
   ASSERT_TRUE(bed->startDaemon());
   TunneldClient client;
   ASSERT_TRUE(client.connect(bed->socketPath()));
@@ -112,7 +113,7 @@ TEST(WireGuardEndToEnd, AStartWhileConnectedReplacesTheTunnelEvenTowardsAnotherE
 TEST(WireGuardEndToEnd, KilledDaemonIsCleanedUpAfterByTheNextOne) {
   std::string whyNot;
   auto bed = WireGuardTestbed::create(&whyNot);
-  if (!bed) GTEST_SKIP() << whyNot;
+  if (!bed) CORVANE_SKIP_OR_FAIL(whyNot);
   ASSERT_TRUE(bed->startDaemon());
   {
     TunneldClient client;
