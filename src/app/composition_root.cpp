@@ -109,6 +109,7 @@ api::ApiClient& CompositionRoot::api() { return *parts_->api; }
 platform::NotificationCenter& CompositionRoot::notifications() { return parts_->notifications; }
 platform::UrlOpener& CompositionRoot::opener() { return *parts_->opener; }
 platform::VpnService& CompositionRoot::vpn() { return *parts_->vpn; }
+platform::AppLifecycle* CompositionRoot::lifecycle() { return parts_->lifecycle.get(); }
 int CompositionRoot::requestsInFlight() const { return parts_->loader->inFlight(); }
 
 }  // namespace corvane::app

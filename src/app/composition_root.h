@@ -15,6 +15,7 @@
 #include "app/platform_choices.h"
 #include "keys/preferences.h"
 #include "platform/device/device_info.h"
+#include "platform/lifecycle/app_lifecycle.h"
 #include "platform/log/log.h"
 #include "platform/mainloop/main_loop.h"
 #include "platform/notifications/notification_center.h"
@@ -64,6 +65,8 @@ class CompositionRoot {
   platform::NotificationCenter& notifications();
   platform::UrlOpener& opener();
   platform::VpnService& vpn();
+  // The "background" and "active" moments the echo engine follows; null without latency.
+  platform::AppLifecycle* lifecycle();
   platform::MainLoop& loop() { return loop_; }
   platform::Log log() const { return options_.log; }
   // Data tasks started through this root's loader that have not completed yet.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/composition_root.h"
+#include "platform/lifecycle/app_lifecycle.h"
 #include "platform/opener/url_opener.h"
 #include "screenkit/services.h"
 
@@ -22,6 +23,8 @@ class WindowServices {
   WindowServices& operator=(const WindowServices&) = delete;
 
   screenkit::Services services() { return root_.services(); }
+  // The "background" and "active" moments the echo engine follows.
+  platform::AppLifecycle& lifecycle() { return *root_.lifecycle(); }
   app::CompositionRoot& root() { return root_; }
 
  private:

@@ -28,6 +28,7 @@ engine::PreparedEngine OpenVpnFactory::prepare(std::string_view content, const e
     }
   }
   network.interfaceName = context.interfaceName;
+  network.fwmark = context.fwmark;
   return std::unique_ptr<engine::Engine>(std::make_unique<OpenVpnEngine>(std::move(*config), context, std::move(network)));
 }
 
