@@ -14,12 +14,12 @@ namespace {
 
 namespace Key = app::PreferenceKey;
 
-// Finishes fetchLinks from one domain source: the domain it names, or the default host.
+// Finishes fetchLinks from one domain source: the domain it names, or the fallback domain.
 void useDomainSource(const std::shared_ptr<ApiClient::Context>& context, ApiClient& client,
                      const std::string& source, ApiClient::LinksCompletion completion) {
   if (!platform::formsValidUrl(source)) {
     context->log.info("Invalid URL");
-    storeText(context->preferences, Key::domainLink, context->apiHost);
+    storeText(context->preferences, Key::domainLink, context->fallbackDomain);
     completion(true);
     return;
   }
@@ -28,7 +28,7 @@ void useDomainSource(const std::shared_ptr<ApiClient::Context>& context, ApiClie
       storeText(context->preferences, Key::domainLink, *domain);
       context->log.info("Successfully set domain_link to: " + *domain);
     } else {
-      storeText(context->preferences, Key::domainLink, context->apiHost);
+      storeText(context->preferences, Key::domainLink, context->fallbackDomain);
     }
     completion(true);
   });
@@ -70,7 +70,7 @@ void ApiClient::fetchLinks(LinksCompletion completion) {
         } else if (table->domainLink2 && !table->domainLink2->empty()) {
           useDomainSource(context, client, *table->domainLink2, std::move(completion));
         } else {
-          storeText(preferences, Key::domainLink, context->apiHost);
+          storeText(preferences, Key::domainLink, context->fallbackDomain);
           completion(true);
         }
       });
