@@ -77,7 +77,9 @@ class ApiClient {
                             DoneCompletion completion);
   void fetchLoggedInDevices(const std::string& username, const std::string& password, const std::string& udid,
                             DevicesCompletion completion);
-  void setPinOffline(const std::string& username, const std::string& password);
+  // Tells the backend that this device (`udid`) signed out. Without the device, the backend
+  // could only guess, and signed out the account's most recent device instead.
+  void setPinOffline(const std::string& username, const std::string& password, const std::string& udid);
 
   struct Context;
 
