@@ -1,9 +1,9 @@
-#include "login_answer.h"
+#include "backend/login_answer.h"
 
 #include <nlohmann/json.hpp>
 
-#include "announcements.h"
-#include "text_time.h"
+#include "backend/announcements.h"
+#include "backend/text_time.h"
 
 namespace corvane::backend {
 namespace {

@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <string>
 
-#include "account.h"
-#include "server_catalogue.h"
+#include "backend/account.h"
+#include "backend/server_catalogue.h"
 
 namespace corvane::backend {
 

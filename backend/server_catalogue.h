@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "catalogue_entry.h"
-#include "sqlite_db.h"
+#include "backend/catalogue_entry.h"
+#include "backend/sqlite_db.h"
 
 namespace corvane::backend {
 
@@ -18,6 +18,8 @@ struct WireGuardServer {
   std::int64_t rowId = 0;
   std::string ip;  // as in the catalogue: an address, optionally with ":port"
   std::string publicKey;
+  std::string endpoint;  // empty: use `ip`
+  std::string dns;       // empty: no DNS line
 };
 
 class ServerCatalogue {

@@ -27,6 +27,12 @@ foreach(dir ${CORVANE_TEST_DIRS})
   add_executable(${label}_tests ${test_sources})
   target_include_directories(${label}_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
   target_link_libraries(${label}_tests PRIVATE corvane_core corvane_httplib GTest::gtest GTest::gtest_main GTest::gmock)
+  if(TARGET corvane_${label})
+    target_link_libraries(${label}_tests PRIVATE corvane_${label})
+  endif()
+  if(label STREQUAL "backend" AND TARGET corvane-backend)
+    add_dependencies(${label}_tests corvane-backend)
+  endif()
   if((label STREQUAL "daemon" OR label STREQUAL "e2e") AND TARGET corvane_tunneld)
     target_link_libraries(${label}_tests PRIVATE corvane_tunneld)
     if(TARGET corvane-tunneld)
@@ -52,6 +58,18 @@ foreach(dir ${CORVANE_TEST_DIRS})
     DISCOVERY_TIMEOUT 60
     DISCOVERY_MODE PRE_TEST)
 endforeach()
+
+# The layout rule of DESIGN.md: no file under src/ includes a folder listed above its own.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME layout.NoUpwardIncludeInSrc
+         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check-layers ${CMAKE_SOURCE_DIR})
+# ...and the check itself refuses a planted upward include.
+add_test(NAME layout.CheckRefusesAnUpwardInclude
+         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check-layers
+                 ${CMAKE_SOURCE_DIR}/tests/layout/fixture)
+set_tests_properties(layout.NoUpwardIncludeInSrc layout.CheckRefusesAnUpwardInclude
+                     PROPERTIES LABELS layout)
+set_tests_properties(layout.CheckRefusesAnUpwardInclude PROPERTIES WILL_FAIL TRUE)
 
 if(CORVANE_GUI)
   include(cmake/GuiTests.cmake)

@@ -1,0 +1,89 @@
+#pragma once
+// What every screen model shares: the injected services, the "changed" report that a
+// drawing layer (the QML adapter, the CLI) listens to, and the way completions reach the
+// main loop. A model lives on the main loop; completions from the loader's queue and timers
+// are moved there through onMainLoop/after, and dropped when the model is gone by then.
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "screenkit/services.h"
+
+namespace corvane::screenkit {
+
+class ScreenModel {
+ public:
+  explicit ScreenModel(Services services)
+      : services_(std::move(services)), alive_(std::make_shared<int>(0)) {}
+  virtual ~ScreenModel() = default;
+  ScreenModel(const ScreenModel&) = delete;
+  ScreenModel& operator=(const ScreenModel&) = delete;
+
+  // Called on the main loop after every action and every completion the model handled.
+  void addChangeListener(std::function<void()> listener) {
+    listeners_.push_back(std::move(listener));
+  }
+  void clearChangeListeners() { listeners_.clear(); }
+
+ protected:
+  void changed() {
+    // A listener may add listeners; iterate over a snapshot.
+    const auto listeners = listeners_;
+    for (const auto& listener : listeners) listener();
+  }
+
+  // Runs `task` on the main loop, unless the model has been destroyed by then. Safe from any
+  // thread (the loader's callback queue in particular).
+  void onMainLoop(platform::Task task) {
+    services_.mainLoop.post(guarded(std::move(task)));
+  }
+  // Runs `task` on the main loop `delay` from now, unless the model is gone by then.
+  platform::TimerId after(platform::Duration delay, platform::Task task) {
+    return services_.mainLoop.postAfter(delay, guarded(std::move(task)));
+  }
+
+  // Watches whether the model still exists, for callbacks that hop threads on their own.
+  std::weak_ptr<int> lifetime() const { return alive_; }
+
+  // What a completion running on another thread holds instead of the model: the services
+  // (they outlive every model) and the way back to the model on the main loop. The model may
+  // be gone by the time the completion runs, so the completion itself never touches it; only
+  // the tasks it hands to the main loop do, and they are dropped once the model is gone.
+  struct Hop {
+    mutable Services services;  // handles only: calling through them changes no Hop
+    std::weak_ptr<int> alive;
+    void operator()(platform::Task task) const {
+      services.mainLoop.post([alive = alive, task = std::move(task)] {
+        if (alive.lock()) task();
+      });
+    }
+  };
+  Hop hop() const { return Hop{services_, alive_}; }
+
+  Services services_;
+
+ private:
+  platform::Task guarded(platform::Task task) {
+    return [alive = std::weak_ptr<int>(alive_), task = std::move(task)] {
+      // Models are destroyed on the main loop too, so this check cannot race the destructor.
+      if (alive.lock()) task();
+    };
+  }
+
+  std::shared_ptr<int> alive_;
+  std::vector<std::function<void()>> listeners_;
+};
+
+// Takes a child model off screen. Its owner may be inside one of the child's own actions or
+// notification handlers, so the object is destroyed on a later turn of the main loop; until
+// then it is silent (no listeners) and cannot reach its former owner. Whoever tears the
+// services down runs the loop once more first, so these objects go while the services exist.
+template <typename Model>
+void retire(platform::MainLoop& loop, std::unique_ptr<Model>& child) {
+  if (!child) return;
+  child->clearChangeListeners();
+  std::shared_ptr<Model> doomed(std::move(child));
+  loop.post([doomed]() mutable { doomed.reset(); });
+}
+
+}  // namespace corvane::screenkit
