@@ -2,12 +2,13 @@
 // Starts the reference backend (build/bin/corvane-backend) on free loopback ports with a
 // private data folder for a benchmark, and stops it again. Returns once the backend printed
 // its READY line.
-#include <sys/types.h>
-
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "platform/process/process.h"
 
 namespace corvane::bench {
 
@@ -30,8 +31,7 @@ class BackendLauncher {
 
  private:
   std::filesystem::path folder_;
-  pid_t pid_ = -1;
-  int stdoutFd_ = -1;
+  std::optional<platform::Process> backend_;
   int httpsPort_ = 0;
   int httpPort_ = 0;
   std::string caFile_;

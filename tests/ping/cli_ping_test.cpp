@@ -27,12 +27,13 @@ class CliPing : public ::testing::Test {
   }
 
   CliRun run(const std::string& arguments, const std::string& wrapper = "") {
-    const std::string command = wrapper + ns_.exec() + build::kBinaryDir + "/corvanectl ping " +
-                                arguments + " 2>&1; echo \"exit=$?\"";
-    std::string output = testing::runCapture(command);
-    const auto mark = output.rfind("exit=");
-    const int code = mark == std::string::npos ? -1 : std::stoi(output.substr(mark + 5));
-    return {code, output.substr(0, mark)};
+    auto argv = testing::withWords({}, wrapper);
+    const auto inside = ns_.exec();
+    argv.insert(argv.end(), inside.begin(), inside.end());
+    argv.push_back(std::string(build::kBinaryDir) + "/corvanectl");
+    argv.push_back("ping");
+    const auto run = testing::runCommand(testing::withWords(std::move(argv), arguments));
+    return {run.exit.shellCode(), run.out + run.err};
   }
 
   NetworkNamespace ns_{"cli"};
@@ -88,7 +89,7 @@ TEST_F(CliPing, ExitCodesForNoReplyUsageAndResolution) {
 }
 
 TEST_F(CliPing, InterruptStopsAndPrintsTheSummary) {
-  if (std::system("command -v timeout >/dev/null 2>&1") != 0) {
+  if (!testing::installed("timeout")) {
     GTEST_SKIP() << "needs coreutils timeout";
   }
   const CliRun r = run("127.0.0.1 -i 0.05", "timeout --preserve-status -s INT 0.5 ");
