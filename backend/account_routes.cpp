@@ -73,7 +73,10 @@ void login(BackendContext& ctx, const HttpRequest& req, const nlohmann::json& bo
   if (!device.udid.empty()) ctx.store.upsertDevice(account->id, device);
   res.status = 200;
   res.contentType = "application/json";
-  res.body = acceptedLoginAnswer(*account, ctx.catalogue, ctx.store.now());
+  LoginAnswer answer = acceptedLoginAnswer(*account, ctx.catalogue, ctx.store.now());
+  res.body = std::move(answer.text);
+  res.precompressed = ctx.catalogue.deflatedBundle();
+  res.precompressedAt = answer.bundleAt;
 }
 
 void signUp(BackendContext& ctx, const HttpRequest&, const nlohmann::json& body, HttpResponse& res) {

@@ -1,5 +1,7 @@
 #include "backend/gzip_encoding.h"
 
+#include "backend/raw_deflate.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -56,22 +58,49 @@ bool acceptsGzip(std::string_view acceptEncoding) {
   return gzip.value_or(star);
 }
 
+namespace {
+
+// The fixed 10-byte gzip header: deflate, no flags, no time, OS 3 (Unix).
+constexpr unsigned char kGzipHeader[] = {0x1f, 0x8b, 8, 0, 0, 0, 0, 0, 0, 3};
+
+void appendLittleEndian32(std::string& out, unsigned long value) {
+  for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xff);
+}
+
+unsigned long crcOf(std::string_view data) {
+  return crc32_z(crc32_z(0, nullptr, 0), reinterpret_cast<const Bytef*>(data.data()), data.size());
+}
+
+}  // namespace
+
 std::optional<std::string> gzipCompress(std::string_view data) {
-  z_stream z{};
-  // 15 window bits plus 16 asks zlib for the gzip wrapper instead of the zlib one.
-  if (deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-    return std::nullopt;
-  }
-  std::string out(deflateBound(&z, static_cast<uLong>(data.size())), '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  z.avail_in = static_cast<uInt>(data.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  const int rc = deflate(&z, Z_FINISH);
-  const size_t written = out.size() - z.avail_out;
-  deflateEnd(&z);
-  if (rc != Z_STREAM_END) return std::nullopt;
-  out.resize(written);
+  auto deflated = rawDeflate(data, Z_FINISH);
+  if (!deflated) return std::nullopt;
+  std::string out(reinterpret_cast<const char*>(kGzipHeader), sizeof kGzipHeader);
+  out += *deflated;
+  appendLittleEndian32(out, crcOf(data));
+  appendLittleEndian32(out, static_cast<unsigned long>(data.size() & 0xffffffffu));
+  return out;
+}
+
+std::optional<std::string> gzipCompress(std::string_view data, std::size_t at, const DeflatedText& part) {
+  if (at > data.size() || part.plainSize > data.size() - at) return std::nullopt;
+  const std::string_view before = data.substr(0, at);
+  const std::string_view after = data.substr(at + part.plainSize);
+  // The part's blocks start from a fresh window, so what precedes them must end on a full
+  // flush (byte aligned, nothing pending); they end on one too, so what follows can go on.
+  auto head = rawDeflate(before, Z_FULL_FLUSH);
+  auto tail = rawDeflate(after, Z_FINISH);
+  if (!head || !tail) return std::nullopt;
+  std::string out(reinterpret_cast<const char*>(kGzipHeader), sizeof kGzipHeader);
+  out.reserve(out.size() + head->size() + part.deflated.size() + tail->size() + 8);
+  out += *head;
+  out += part.deflated;
+  out += *tail;
+  unsigned long crc = crc32_combine(crcOf(before), part.crc, static_cast<z_off_t>(part.plainSize));
+  crc = crc32_combine(crc, crcOf(after), static_cast<z_off_t>(after.size()));
+  appendLittleEndian32(out, crc);
+  appendLittleEndian32(out, static_cast<unsigned long>(data.size() & 0xffffffffu));
   return out;
 }
 
@@ -80,7 +109,8 @@ void compressIfAccepted(std::string_view acceptEncoding, HttpResponse& res) {
   // Caches between client and server must keep the two forms apart.
   res.headers.emplace_back("Vary", "Accept-Encoding");
   if (!acceptsGzip(acceptEncoding)) return;
-  auto compressed = gzipCompress(res.body);
+  auto compressed = res.precompressed ? gzipCompress(res.body, res.precompressedAt, *res.precompressed)
+                                      : gzipCompress(res.body);
   if (!compressed) return;
   res.body = std::move(*compressed);
   res.headers.emplace_back("Content-Encoding", "gzip");

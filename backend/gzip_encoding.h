@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "backend/deflated_text.h"
 #include "backend/http_response.h"
 
 namespace corvane::backend {
@@ -15,6 +16,9 @@ bool acceptsGzip(std::string_view acceptEncoding);
 
 // The gzip stream (RFC 1952) of `data`, or nothing when zlib fails.
 std::optional<std::string> gzipCompress(std::string_view data);
+// The gzip stream of `data`, whose bytes from `at` are `part`'s plain text, with `part`'s
+// deflated form spliced in; nothing when zlib fails or `part` does not fit in `data`.
+std::optional<std::string> gzipCompress(std::string_view data, std::size_t at, const DeflatedText& part);
 
 // Compresses `res` in place when the client accepts gzip and the body is at least
 // kMinCompressedBytes; below that the header costs more than it saves.

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -7,7 +8,12 @@
 
 namespace corvane::backend {
 
-// The User record of an accepted login, as JSON text, with the catalogue as "ip_bundle".
-std::string acceptedLoginAnswer(const Account& account, const ServerCatalogue& catalogue, std::int64_t now);
+// The User record of an accepted login, as JSON text, with the catalogue as "ip_bundle";
+// `bundleAt` is where the catalogue's text starts in it.
+struct LoginAnswer {
+  std::string text;
+  std::size_t bundleAt = 0;
+};
+LoginAnswer acceptedLoginAnswer(const Account& account, const ServerCatalogue& catalogue, std::int64_t now);
 
 }  // namespace corvane::backend

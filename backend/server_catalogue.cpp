@@ -71,6 +71,7 @@ ServerCatalogue::ServerCatalogue(Database& db) {
     }
   }
   bundleJson_.push_back(']');
+  deflatedBundle_ = DeflatedText::compress(bundleJson_);
 }
 
 std::optional<WireGuardServer> ServerCatalogue::findWireGuard(std::int64_t vpnServerId, std::int64_t ipId) const {

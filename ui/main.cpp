@@ -1,16 +1,14 @@
-// corvane: the window. It builds the services over the Qt main loop, the root screen model
-// and its adapter, and shows the root screen.
+// corvane: the window. One instance per user: a second start raises the first window and
+// ends.
 #include <QApplication>
+#include <QQuickWindow>
 
 #include <iostream>
 
-#include "app/content_view.h"
-#include "screens/localization.h"
+#include "screenkit/localization.h"
+#include "ui/app/single_instance.h"
+#include "ui/app/window_app.h"
 #include "ui/app/window_engine.h"
-#include "ui/app/window_services.h"
-#include "ui/bindings/screen_bindings.h"
-#include "ui/loop/qt_main_loop.h"
-#include "ui/platform/qt_url_opener.h"
 
 int main(int argc, char** argv) {
   using namespace corvane;
@@ -19,20 +17,28 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("corvane"));
   QApplication::setApplicationDisplayName(QStringLiteral("CorvaneVPN"));
   QApplication::setDesktopFileName(QStringLiteral("net.corvane.client"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/qt/qml/Corvane/assets/icons/logo.svg")));
+  // The tray keeps the app alive when the window is closed.
+  QApplication::setQuitOnLastWindowClosed(false);
   ui::WindowEngine::prepareApplication();
 
+  ui::SingleInstance instance;
+  if (!instance.claim()) {
+    std::cerr << "corvane: already running; its window was raised\n";
+    return 0;
+  }
   try {
-    ui::QtMainLoop loop;
-    const auto locale = screens::Localization::fromEnvironment().localeIdentifier();
-    ui::WindowServices services(
-        loop, std::make_unique<ui::QtUrlOpener>(platform::Log::standard("corvane", platform::Log::Level::info)),
-        locale);
-    app::ContentView root(services.services());
-    auto adapter = ui::bindRoot(root);
-    ui::WindowEngine engine;
-    if (engine.load(*adapter) == nullptr) return 1;
-    const int code = app.exec();
-    return code;
+    ui::WindowApp window({.localeIdentifier = screenkit::Localization::fromEnvironment().localeIdentifier(),
+                          .tray = true});
+    QQuickWindow* shown = window.show();
+    if (shown == nullptr) return 1;
+    QObject::connect(&instance, &ui::SingleInstance::raiseRequested, shown, [shown] {
+      shown->show();
+      shown->raise();
+      shown->requestActivate();
+    });
+    if (!window.hasTray()) QApplication::setQuitOnLastWindowClosed(true);
+    return app.exec();
   } catch (const std::exception& e) {
     std::cerr << "corvane: " << e.what() << "\n";
     return 1;

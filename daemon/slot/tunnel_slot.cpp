@@ -67,6 +67,7 @@ std::optional<ErrorInfo> TunnelSlot::start(std::uint32_t callerUid, state::RunRe
     context_.run = previous;
     return ErrorInfo{error->code, error->message, context_.blocking()};
   }
+  context_.cancelRetry();
   context_.lastError.reset();
   traffic_ = {};
   if (auto saved = context_.store().saveRun(run); !saved) {

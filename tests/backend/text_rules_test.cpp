@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "backend/deflated_text.h"
 #include "backend/gzip_encoding.h"
 #include "backend/json_body.h"
 #include "backend/masked_address.h"
@@ -96,23 +97,51 @@ TEST(GzipEncodingTest, AcceptEncodingValues) {
   for (const auto& c : cases) EXPECT_EQ(acceptsGzip(c.header), c.gzip) << c.header;
 }
 
+// Inflates a whole gzip stream; empty when it is not one (zlib checks the CRC and length).
 std::string gunzip(const std::string& data) {
   z_stream z{};
   inflateInit2(&z, 15 + 16);
-  std::string out(data.size() * 50 + 64, '\0');
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
   z.avail_in = static_cast<uInt>(data.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  const int rc = inflate(&z, Z_FINISH);
-  out.resize(rc == Z_STREAM_END ? z.total_out : 0);
+  std::string out;
+  int rc = Z_OK;
+  while (rc == Z_OK) {
+    char buf[65536];
+    z.next_out = reinterpret_cast<Bytef*>(buf);
+    z.avail_out = sizeof buf;
+    rc = inflate(&z, Z_NO_FLUSH);
+    out.append(buf, sizeof buf - z.avail_out);
+  }
   inflateEnd(&z);
-  return out;
+  return rc == Z_STREAM_END && z.avail_in == 0 ? out : std::string();
+}
+
+std::string catalogueLike() {
+  std::string text = "[";
+  for (int i = 0; i < 200; ++i) text += R"({"ipName":"Frankfurt #)" + std::to_string(i) + R"("},)";
+  return text + "{}]";
+}
+
+TEST(GzipEncodingTest, APrecompressedPartSplicesIntoAnyAnswer) {
+  const std::string part = catalogueLike();
+  const auto deflated = DeflatedText::compress(part);
+  ASSERT_TRUE(deflated);
+  const struct {
+    std::string before;
+    std::string after;
+  } cases[] = {{"", ""}, {R"({"response_code":1,"ip_bundle":)", "}"}, {std::string(70000, 'x'), "tail"}};
+  for (const auto& c : cases) {
+    const std::string whole = c.before + part + c.after;
+    const auto gz = gzipCompress(whole, c.before.size(), *deflated);
+    ASSERT_TRUE(gz) << c.before.size();
+    EXPECT_EQ(gunzip(*gz), whole) << c.before.size();
+  }
+  EXPECT_FALSE(gzipCompress(part.substr(1), 0, *deflated)) << "a part longer than the answer";
+  EXPECT_FALSE(gzipCompress(part, 1, *deflated));
 }
 
 TEST(GzipEncodingTest, CompressesOnlyLargeAnswersForClientsThatAsk) {
-  std::string big;
-  for (int i = 0; i < 200; ++i) big += R"({"ipName":"Frankfurt #)" + std::to_string(i) + R"("},)";
+  const std::string big = catalogueLike();
   const struct {
     const char* name;
     std::string body;

@@ -14,7 +14,7 @@
 #include "screens/connect_device_view.h"
 #include "screens/forget_pass_success.h"
 #include "screens/forget_pass_view.h"
-#include "screens/home_view.h"
+#include "tunnel/home_view.h"
 #include "screens/login_view.h"
 #include "screens/main_tabbed_view.h"
 #include "screens/registaration_success_view.h"
@@ -87,7 +87,7 @@ class Screenshots : public ::testing::TestWithParam<Shape> {
 TEST_P(Screenshots, EveryScreenInItsMainStates) {
   QtMainLoop loop;
   WindowServices window(loop, std::make_unique<platform::RecordingUrlOpener>(), GetParam().locale);
-  const app::Services services = window.services();
+  const screenkit::Services services = window.services();
 
   // Start-up: the splash, then the link table (which names the API domain).
   app::ContentView root(services);
@@ -102,7 +102,7 @@ TEST_P(Screenshots, EveryScreenInItsMainStates) {
 
   // Login: empty, refused with empty fields, refused with filled fields, in flight.
   bool sideMenu = false;
-  screens::LoginView login(services, "", false, screens::Binding<bool>::to(sideMenu));
+  screens::LoginView login(services, "", false, screenkit::Binding<bool>::to(sideMenu));
   auto loginAdapter = bindLogin(login);
   shoot("login", "LoginScreen", *loginAdapter);
   login.login();
@@ -171,7 +171,7 @@ TEST_P(Screenshots, EveryScreenInItsMainStates) {
     ASSERT_TRUE(spinUntil([&] { return main.devices() != nullptr && !main.devices()->loading; }));
   });
 
-  screens::HomeView home(services, screens::Binding<bool>::to(sideMenu));
+  tunnel::HomeView home(services, screenkit::Binding<bool>::to(sideMenu));
   home.openServerList();
   servers::ServerListView& picker = *home.serverList();
   auto pickerAdapter = bindServerList(picker);

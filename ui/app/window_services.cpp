@@ -13,8 +13,9 @@
 #include "platform/secitem/sec_item_backend_factory.h"
 #include "platform/url/curl_url_loader.h"
 #include "platform/vpn/no_vpn_service.h"
+#include "app/content_view.h"
 #include "securestore/keychain_store.h"
-#include "servers/latency_services.h"
+#include "screenkit/latency_services.h"
 #include "ui/loop/qt_main_loop.h"
 
 namespace corvane::ui {
@@ -24,8 +25,8 @@ struct WindowServices::Parts {
   platform::Log log = platform::Log::standard("corvane", platform::Log::Level::info);
   std::unique_ptr<platform::SqlitePreferenceStore> standardStore;
   std::unique_ptr<platform::SqlitePreferenceStore> groupStore;
-  std::optional<app::Preferences> preferences;
-  std::optional<app::AppGroupPreferences> groupPreferences;
+  std::optional<keys::Preferences> preferences;
+  std::optional<keys::Preferences> groupPreferences;
   std::unique_ptr<platform::SecItemBackend> secItems;
   std::unique_ptr<securestore::KeychainStore> keychain;
   platform::LinuxDeviceInfo device;
@@ -37,7 +38,7 @@ struct WindowServices::Parts {
   platform::GetaddrinfoHostResolver resolver;
   platform::LinuxIcmpSocketFactory sockets;
   std::unique_ptr<platform::NotificationAppLifecycle> lifecycle;
-  std::unique_ptr<servers::LatencyServices> latency;
+  std::unique_ptr<screenkit::LatencyServices> latency;
 };
 
 WindowServices::WindowServices(QtMainLoop& loop, std::unique_ptr<platform::UrlOpener> opener,
@@ -67,15 +68,15 @@ WindowServices::WindowServices(QtMainLoop& loop, std::unique_ptr<platform::UrlOp
       .makeSerialQueue = [&pool] { return std::make_unique<platform::SerialQueue>(pool); },
       .lifecycle = p.lifecycle.get(),
       .log = p.log};
-  p.latency = std::make_unique<servers::LatencyServices>(
-      servers::LatencyServices{std::move(pinger), p.resolver, pool});
+  p.latency = std::make_unique<screenkit::LatencyServices>(
+      screenkit::LatencyServices{std::move(pinger), p.resolver, pool});
 }
 
 WindowServices::~WindowServices() = default;
 
-app::Services WindowServices::services() {
+screenkit::Services WindowServices::services() {
   Parts& p = *parts_;
-  return app::Services{.preferences = *p.preferences,
+  return screenkit::Services{.preferences = *p.preferences,
                        .groupPreferences = p.groupPreferences ? &*p.groupPreferences : nullptr,
                        .keychain = *p.keychain,
                        .api = *p.api,
@@ -85,7 +86,11 @@ app::Services WindowServices::services() {
                        .vpn = *p.vpn,
                        .log = p.log,
                        .latency = p.latency.get(),
-                       .localeIdentifier = localeIdentifier_};
+                       .localeIdentifier = localeIdentifier_,
+                       .makeRoot = [](screenkit::Services services)
+                           -> std::unique_ptr<screenkit::ScreenModel> {
+                         return std::make_unique<app::ContentView>(std::move(services));
+                       }};
 }
 
 }  // namespace corvane::ui

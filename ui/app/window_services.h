@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "app/services.h"
+#include "screenkit/services.h"
 #include "platform/opener/url_opener.h"
 
 namespace corvane::ui {
@@ -22,7 +22,7 @@ class WindowServices {
   WindowServices(const WindowServices&) = delete;
   WindowServices& operator=(const WindowServices&) = delete;
 
-  app::Services services();
+  screenkit::Services services();
 
   struct Parts;
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "screens/localization.h"
+#include "screenkit/localization.h"
 #include "ui/adapters/model_adapter.h"
 
 namespace corvane::ui {
@@ -19,12 +19,12 @@ inline QString qs(std::string_view text) {
 }
 
 // A visible text: the English key through the model's localisation table.
-inline QString localised(const screens::Localization& locale, std::string_view english) {
+inline QString localised(const screenkit::Localization& locale, std::string_view english) {
   return qs(locale.text(english));
 }
 
 // An optional text: the localised text, or empty when the model shows none.
-inline QString localisedIf(const screens::Localization& locale,
+inline QString localisedIf(const screenkit::Localization& locale,
                          std::optional<std::string_view> english) {
   return english ? localised(locale, *english) : QString();
 }

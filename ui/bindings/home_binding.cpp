@@ -1,15 +1,15 @@
 // The dashboard as far as its model goes today: the menu control and the card that opens
 // the server picker.
-#include "screens/home_view.h"
+#include "tunnel/home_view.h"
 #include "servers/server_list_view.h"
 #include "ui/bindings/binding_support.h"
 #include "ui/bindings/screen_bindings.h"
 
 namespace corvane::ui {
 
-std::unique_ptr<ModelAdapter> bindHome(screens::HomeView& m) {
+std::unique_ptr<ModelAdapter> bindHome(tunnel::HomeView& m) {
   auto a = std::make_unique<ModelAdapter>();
-  auto locale = std::make_shared<screens::Localization>(screens::Localization::fromEnvironment());
+  auto locale = std::make_shared<screenkit::Localization>(screenkit::Localization::fromEnvironment());
   a->addField("menuText", [locale] { return localised(*locale, "Menu"); });
   a->addField("lastUsedServerText", [locale] { return localised(*locale, "Last used server"); });
   a->addAction("tapMenu", [&m](const QVariantList&) { m.tapMenu(); });

@@ -2,7 +2,7 @@
 #include <QVariantMap>
 
 #include "screens/connect_device_view.h"
-#include "screens/home_view.h"
+#include "tunnel/home_view.h"
 #include "screens/login_view.h"
 #include "screens/main_tabbed_view.h"
 #include "screens/side_menu_row_type.h"
@@ -27,7 +27,7 @@ QString shownName(screens::MainTabbedView::Shown shown) {
   return {};
 }
 
-QVariantList menuRows(const screens::Localization& locale) {
+QVariantList menuRows(const screenkit::Localization& locale) {
   QVariantList rows;
   for (screens::SideMenuRowType row : screens::kAllSideMenuRows) {
     rows.push_back(QVariantMap{{"value", static_cast<qlonglong>(row)},

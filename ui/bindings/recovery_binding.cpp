@@ -2,7 +2,7 @@
 #include "screens/forget_pass_success.h"
 #include "screens/forget_pass_view.h"
 #include "screens/login_view.h"
-#include "screens/oops_alert.h"
+#include "screenkit/oops_alert.h"
 #include "screens/set_new_pass_view.h"
 #include "ui/bindings/binding_support.h"
 #include "ui/bindings/screen_bindings.h"
@@ -53,8 +53,8 @@ std::unique_ptr<ModelAdapter> bindSetNewPass(screens::SetNewPassView& m) {
     return m.showAlertPass() ? localised(m.locale, "Password Does Not Match!") : QString();
   });
   a->addField("fail", [&m] { return m.fail; });
-  a->addField("alertTitle", [&l] { return localised(l, screens::OopsAlert::title); });
-  a->addField("alertButton", [&l] { return localised(l, screens::OopsAlert::button); });
+  a->addField("alertTitle", [&l] { return localised(l, screenkit::OopsAlert::title); });
+  a->addField("alertButton", [&l] { return localised(l, screenkit::OopsAlert::button); });
   a->addField("alertMessage", [&m] { return qs(m.alertMessage()); });
   a->addAction("toggleVisible", [&m](const QVariantList&) { m.toggleVisible(); });
   a->addAction("toggleVisible2", [&m](const QVariantList&) { m.toggleVisible2(); });
@@ -69,7 +69,7 @@ std::unique_ptr<ModelAdapter> bindSetNewPass(screens::SetNewPassView& m) {
 std::unique_ptr<ModelAdapter> bindForgetPassSuccess(screens::ForgetPassSuccess& m) {
   using View = screens::ForgetPassSuccess;
   auto a = std::make_unique<ModelAdapter>();
-  auto locale = std::make_shared<screens::Localization>(screens::Localization::fromEnvironment());
+  auto locale = std::make_shared<screenkit::Localization>(screenkit::Localization::fromEnvironment());
   a->addField("image", [] { return qs(View::kImage); });
   a->addField("title", [locale] { return localised(*locale, View::kTitle); });
   a->addField("buttonText", [locale] { return localised(*locale, View::kButton); });

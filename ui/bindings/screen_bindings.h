@@ -18,8 +18,10 @@ class ForgetPassSuccess;
 class MainTabbedView;
 class SupportView;
 class ConnectDeviceView;
-class HomeView;
 }  // namespace corvane::screens
+namespace corvane::tunnel {
+class HomeView;
+}
 namespace corvane::servers {
 class ServerListView;
 }
@@ -36,7 +38,7 @@ std::unique_ptr<ModelAdapter> bindForgetPassSuccess(screens::ForgetPassSuccess& 
 std::unique_ptr<ModelAdapter> bindMain(screens::MainTabbedView& model);
 std::unique_ptr<ModelAdapter> bindSupport(screens::SupportView& model);
 std::unique_ptr<ModelAdapter> bindDevices(screens::ConnectDeviceView& model);
-std::unique_ptr<ModelAdapter> bindHome(screens::HomeView& model);
+std::unique_ptr<ModelAdapter> bindHome(tunnel::HomeView& model);
 std::unique_ptr<ModelAdapter> bindServerList(servers::ServerListView& model);
 
 }  // namespace corvane::ui

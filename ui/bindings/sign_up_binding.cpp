@@ -1,6 +1,6 @@
 // Sign-up and the registration-success screen it pushes.
 #include "app/content_view.h"
-#include "screens/oops_alert.h"
+#include "screenkit/oops_alert.h"
 #include "screens/registaration_success_view.h"
 #include "screens/sign_up_view.h"
 #include "ui/bindings/binding_support.h"
@@ -47,8 +47,8 @@ std::unique_ptr<ModelAdapter> bindSignUp(screens::SignUPView& m) {
     return QString();
   });
   a->addField("fail", [&m] { return m.fail; });
-  a->addField("alertTitle", [&l] { return localised(l, screens::OopsAlert::title); });
-  a->addField("alertButton", [&l] { return localised(l, screens::OopsAlert::button); });
+  a->addField("alertTitle", [&l] { return localised(l, screenkit::OopsAlert::title); });
+  a->addField("alertButton", [&l] { return localised(l, screenkit::OopsAlert::button); });
   a->addField("alertMessage", [&m] { return qs(m.alertMessage()); });
   a->addAction("toggleVisible", [&m](const QVariantList&) { m.toggleVisible(); });
   a->addAction("toggleVisible2", [&m](const QVariantList&) { m.toggleVisible2(); });
@@ -66,13 +66,13 @@ std::unique_ptr<ModelAdapter> bindRegistrationSuccess(screens::RegistarationSucc
   using View = screens::RegistarationSuccessView;
   auto a = std::make_unique<ModelAdapter>();
   // This screen has no locale of its own; the fresh root it leads to uses the same one.
-  auto locale = std::make_shared<screens::Localization>(screens::Localization::fromEnvironment());
+  auto locale = std::make_shared<screenkit::Localization>(screenkit::Localization::fromEnvironment());
   a->addField("image", [] { return qs(View::kImage); });
   a->addField("title", [locale] { return localised(*locale, View::kTitle); });
   a->addField("buttonText", [locale] { return localised(*locale, View::kButton); });
   a->addAction("goToLogin", [&m](const QVariantList&) { m.goToLoginTapped(); });
   a->addChild("root", [&m] { return static_cast<const void*>(m.root()); },
-              [&m] { return bindRoot(*m.root()); });
+              [&m] { return bindRoot(static_cast<app::ContentView&>(*m.root())); });
   follow(*a, m);
   return a;
 }

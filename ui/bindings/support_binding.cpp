@@ -10,7 +10,7 @@ namespace corvane::ui {
 
 namespace {
 
-QVariantMap row(const screens::Localization& locale, const screens::SupportView::Row& r,
+QVariantMap row(const screenkit::Localization& locale, const screens::SupportView::Row& r,
                 const char* action) {
   return {{"icon", qs(r.icon)},
           {"title", localised(locale, r.title)},
@@ -23,7 +23,7 @@ QVariantMap row(const screens::Localization& locale, const screens::SupportView:
 std::unique_ptr<ModelAdapter> bindSupport(screens::SupportView& m) {
   using View = screens::SupportView;
   auto a = std::make_unique<ModelAdapter>();
-  auto locale = std::make_shared<screens::Localization>(screens::Localization::fromEnvironment());
+  auto locale = std::make_shared<screenkit::Localization>(screenkit::Localization::fromEnvironment());
   a->addField("title", [locale] { return localised(*locale, View::kTitle); });
   a->addField("rows", [locale] {
     return QVariantList{row(*locale, View::kEmailRow, "tapEmail"),

@@ -76,6 +76,6 @@ FocusScope {
     }
     PushedScreen {
         screenModel: screen.model.serverList
-        page: Component { ServerPicker {} }
+        pageUrl: "ServerPicker.qml"
     }
 }

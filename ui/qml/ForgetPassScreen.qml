@@ -65,6 +65,6 @@ FocusScope {
     ProgressOverlay { running: screen.model.showProgress }
     PushedScreen {
         screenModel: screen.model.next
-        page: Component { SetNewPassScreen {} }
+        pageUrl: "SetNewPassScreen.qml"
     }
 }

@@ -18,6 +18,8 @@ Column {
     signal eyeTapped()
     signal accepted()
     spacing: 6
+    // The field takes the focus for its entry (first field of a form, Tab order).
+    onActiveFocusChanged: if (activeFocus) entry.forceActiveFocus()
 
     AppText {
         width: parent.width

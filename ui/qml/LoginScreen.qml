@@ -110,10 +110,10 @@ FocusScope {
 
     PushedScreen {
         screenModel: screen.model.signUp
-        page: Component { SignUpScreen {} }
+        pageUrl: "SignUpScreen.qml"
     }
     PushedScreen {
         screenModel: screen.model.forgetPass
-        page: Component { ForgetPassScreen {} }
+        pageUrl: "ForgetPassScreen.qml"
     }
 }

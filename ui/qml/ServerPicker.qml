@@ -216,8 +216,8 @@ FocusScope {
                     anchors.right: parent.right
                     anchors.rightMargin: 12
                     anchors.verticalCenter: parent.verticalCenter
-                    text: screen.model.latencyText
-                    color: Theme.latencyColor(screen.model.latencyColour)
+                    text: screen.model ? screen.model.latencyText : ""
+                    color: Theme.latencyColor(screen.model ? screen.model.latencyColour : "")
                     font.bold: true
                     wrapMode: Text.NoWrap
                 }

@@ -67,6 +67,6 @@ FocusScope {
     }
     PushedScreen {
         screenModel: screen.model.next
-        page: Component { SuccessScreen {} }
+        pageUrl: "SuccessScreen.qml"
     }
 }

@@ -151,6 +151,6 @@ FocusScope {
     }
     PushedScreen {
         screenModel: screen.model.success
-        page: Component { SuccessScreen {} }
+        pageUrl: "SuccessScreen.qml"
     }
 }
