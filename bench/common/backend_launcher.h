@@ -19,7 +19,7 @@ class BackendLauncher {
   // build, for a before/after comparison). Throws std::runtime_error when the backend is not
   // ready within 60 s.
   explicit BackendLauncher(const std::vector<std::string>& extraArgs, const std::string& binary = {});
-  pid_t pid() const { return pid_; }
+  pid_t pid() const { return backend_ ? backend_->pid() : -1; }
   ~BackendLauncher();
   BackendLauncher(const BackendLauncher&) = delete;
   BackendLauncher& operator=(const BackendLauncher&) = delete;
