@@ -6,7 +6,7 @@ file(GLOB CORVANE_GUI_UNIT_TESTS CONFIGURE_DEPENDS
 add_executable(gui_tests ${CORVANE_GUI_UNIT_TESTS}
   ${CMAKE_SOURCE_DIR}/tests/api/support/backend_process.cpp)
 target_include_directories(gui_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(gui_tests PRIVATE corvane_ui corvane_httplib GTest::gtest GTest::gmock)
+target_link_libraries(gui_tests PRIVATE corvane_ui corvane_httplib Qt6::Test GTest::gtest GTest::gmock)
 add_dependencies(gui_tests corvane-backend)
 corvane_warnings(gui_tests)
 gtest_discover_tests(gui_tests

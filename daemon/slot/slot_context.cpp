@@ -121,6 +121,7 @@ void SlotContext::guardTraffic() {
   policy.engineMark = n->fwmark;
   policy.engineUid = n->uid;
   policy.tunnelInterface = n->interfaceName;
+  policy.redirectMark = n->redirectMark;
   if (auto applied = services_.firewall.apply(policy); !applied) {
     services_.log.error("leak guard table not set: " + applied.error().description);
   }

@@ -53,51 +53,53 @@ void ServerRowsModel::apply(std::vector<Row> next) {
   const auto before = [](const Row& a, const Row& b) {
     return std::tie(a.country, a.server) < std::tie(b.country, b.server);
   };
-  std::size_t oldAt = 0;
   std::size_t newAt = 0;
   int position = 0;  // row index in the live list
-  std::vector<Row> old = std::move(rows_);
+  old_ = std::move(rows_);
+  oldAt_ = 0;
   rows_.clear();
   rows_.reserve(next.size());
-  // rows_ is rebuilt as the walk goes; the rows not yet reached stay in `old`, so the live
-  // list the view knows at each signal is rows_ followed by old[oldAt...].
-  while (oldAt < old.size() || newAt < next.size()) {
+  while (oldAt_ < old_.size() || newAt < next.size()) {
     const bool removeFirst =
-        newAt == next.size() || (oldAt < old.size() && before(old[oldAt], next[newAt]));
-    const bool insertFirst = !removeFirst && (oldAt == old.size() || before(next[newAt], old[oldAt]));
+        newAt == next.size() || (oldAt_ < old_.size() && before(old_[oldAt_], next[newAt]));
+    const bool insertFirst =
+        !removeFirst && (oldAt_ == old_.size() || before(next[newAt], old_[oldAt_]));
     if (removeFirst) {
-      std::size_t end = oldAt + 1;
-      while (end < old.size() && (newAt == next.size() || before(old[end], next[newAt]))) ++end;
-      beginRemoveRows({}, position, position + static_cast<int>(end - oldAt) - 1);
-      oldAt = end;
+      std::size_t end = oldAt_ + 1;
+      while (end < old_.size() && (newAt == next.size() || before(old_[end], next[newAt]))) ++end;
+      beginRemoveRows({}, position, position + static_cast<int>(end - oldAt_) - 1);
+      oldAt_ = end;
       endRemoveRows();
     } else if (insertFirst) {
       std::size_t end = newAt + 1;
-      while (end < next.size() && (oldAt == old.size() || before(next[end], old[oldAt]))) ++end;
+      while (end < next.size() && (oldAt_ == old_.size() || before(next[end], old_[oldAt_]))) ++end;
       beginInsertRows({}, position, position + static_cast<int>(end - newAt) - 1);
-      rows_.insert(rows_.end(), next.begin() + newAt, next.begin() + end);
+      rows_.insert(rows_.end(), next.begin() + static_cast<std::ptrdiff_t>(newAt),
+                   next.begin() + static_cast<std::ptrdiff_t>(end));
       position += static_cast<int>(end - newAt);
       newAt = end;
       endInsertRows();
     } else {
-      const bool differs = old[oldAt].expanded != next[newAt].expanded ||
-                           old[oldAt].flag != next[newAt].flag;
+      const bool differs = old_[oldAt_].expanded != next[newAt].expanded ||
+                           old_[oldAt_].flag != next[newAt].flag;
       rows_.push_back(next[newAt]);
+      ++oldAt_;
+      ++newAt;
       if (differs) emit dataChanged(index(position), index(position), {expandedRole, flagRole});
       ++position;
-      ++oldAt;
-      ++newAt;
     }
   }
+  old_.clear();
+  oldAt_ = 0;
 }
 
 int ServerRowsModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+  return parent.isValid() ? 0 : static_cast<int>(liveCount());
 }
 
 QVariant ServerRowsModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= static_cast<int>(rows_.size())) return {};
-  const Row& row = rows_[static_cast<std::size_t>(index.row())];
+  if (!index.isValid() || index.row() >= static_cast<int>(liveCount())) return {};
+  const Row& row = liveRow(static_cast<std::size_t>(index.row()));
   switch (role) {
     case kindRole: return row.server < 0 ? QStringLiteral("section") : QStringLiteral("server");
     case countryNameRole: return qs(row.country);

@@ -50,12 +50,20 @@ class ServerRowsModel final : public QAbstractListModel {
 
   std::vector<Row> build() const;
   void apply(std::vector<Row> next);
+  // The list the view knows: while a change is applied, the rows done so far followed by
+  // the old rows not reached yet.
+  std::size_t liveCount() const { return rows_.size() + (old_.size() - oldAt_); }
+  const Row& liveRow(std::size_t at) const {
+    return at < rows_.size() ? rows_[at] : old_[oldAt_ + (at - rows_.size())];
+  }
 
   std::vector<servers::ServerSection> sections_;
   const api::IPBundle* catalogue_ = nullptr;
   std::size_t catalogueSize_ = 0;
   QSet<QString> collapsed_;
   std::vector<Row> rows_;
+  std::vector<Row> old_;
+  std::size_t oldAt_ = 0;
 };
 
 }  // namespace corvane::ui
