@@ -22,7 +22,7 @@
 #include "api/api_client.h"
 #include "api/records/record_decoders.h"
 #include "api/request_bodies.h"
-#include "app/preference_key.h"
+#include "keys/preference_key.h"
 #include "common/backend_launcher.h"
 #include "platform/device/fixed_device_info.h"
 #include "platform/preferences/sqlite/sqlite_preference_store.h"
@@ -60,7 +60,7 @@ struct World {
     preferences = std::move(store.value());
     secItems = std::make_unique<platform::FileSecItemBackend>(folder / "keychain.db", log);
     keychain = std::make_unique<securestore::KeychainStore>(*secItems, log, std::string("Corvane"));
-    preferences->setString(app::PreferenceKey::domainLink, backend.domain());
+    preferences->setString(keys::pref::domainLink.key, backend.domain());
     loader = std::make_unique<platform::CurlUrlLoader>(platform::CurlUrlLoader::Options{}, log);
     client = std::make_unique<api::ApiClient>(*preferences, *keychain, device, *loader, log,
                                               api::ApiClient::Options{"127.0.0.1:1"});

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "app/content_view.h"
 #include "platform/device/linux/linux_device_info.h"
 #include "platform/host/linux/getaddrinfo_host_resolver.h"
 #include "platform/icmp/linux/linux_icmp_socket_factory.h"
@@ -13,9 +14,9 @@
 #include "platform/secitem/sec_item_backend_factory.h"
 #include "platform/url/curl_url_loader.h"
 #include "platform/vpn/no_vpn_service.h"
-#include "screens/localization.h"
+#include "screenkit/localization.h"
 #include "securestore/keychain_store.h"
-#include "servers/latency_services.h"
+#include "screenkit/latency_services.h"
 
 namespace corvane::cli {
 
@@ -25,8 +26,8 @@ struct ClientSession::Parts {
   platform::Log log = platform::Log::standard("corvanectl", platform::Log::Level::error);
   std::unique_ptr<platform::SqlitePreferenceStore> standardStore;
   std::unique_ptr<platform::SqlitePreferenceStore> groupStore;
-  std::optional<app::Preferences> preferences;
-  std::optional<app::AppGroupPreferences> groupPreferences;
+  std::optional<keys::Preferences> preferences;
+  std::optional<keys::Preferences> groupPreferences;
   std::unique_ptr<platform::SecItemBackend> secItems;
   std::unique_ptr<securestore::KeychainStore> keychain;
   platform::LinuxDeviceInfo device;
@@ -41,7 +42,7 @@ struct ClientSession::Parts {
   platform::GetaddrinfoHostResolver resolver;
   platform::LinuxIcmpSocketFactory sockets;
   std::unique_ptr<platform::NotificationAppLifecycle> lifecycle;
-  std::unique_ptr<servers::LatencyServices> latency;
+  std::unique_ptr<screenkit::LatencyServices> latency;
 };
 
 ClientSession::ClientSession(Options options) : parts_(std::make_unique<Parts>()) {
@@ -78,20 +79,20 @@ ClientSession::ClientSession(Options options) : parts_(std::make_unique<Parts>()
         .makeSerialQueue = [&pool] { return std::make_unique<platform::SerialQueue>(pool); },
         .lifecycle = p.lifecycle.get(),
         .log = p.log};
-    p.latency = std::make_unique<servers::LatencyServices>(
-        servers::LatencyServices{std::move(pinger), p.resolver, pool});
+    p.latency = std::make_unique<screenkit::LatencyServices>(
+        screenkit::LatencyServices{std::move(pinger), p.resolver, pool});
   }
 }
 
 ClientSession::~ClientSession() {
-  // Screen models taken off screen are destroyed on a later loop turn (screens::retire); run
+  // Screen models taken off screen are destroyed on a later loop turn (screenkit::retire); run
   // those turns now, while the notification centre they unregister from still exists.
   loop_.runFor(std::chrono::milliseconds(50));
 }
 
-app::Services ClientSession::services() {
+screenkit::Services ClientSession::services() {
   Parts& p = *parts_;
-  return app::Services{.preferences = *p.preferences,
+  return screenkit::Services{.preferences = *p.preferences,
                        .groupPreferences = p.groupPreferences ? &*p.groupPreferences : nullptr,
                        .keychain = *p.keychain,
                        .api = *p.api,
@@ -101,7 +102,10 @@ app::Services ClientSession::services() {
                        .vpn = *p.vpn,
                        .log = p.log,
                        .latency = p.latency.get(),
-                       .localeIdentifier = screens::Localization::fromEnvironment().localeIdentifier()};
+                       .localeIdentifier = screenkit::Localization::fromEnvironment().localeIdentifier(),
+                       .makeRoot = [](screenkit::Services services) -> std::unique_ptr<screenkit::ScreenModel> {
+                         return std::make_unique<app::ContentView>(std::move(services));
+                       }};
 }
 
 bool ClientSession::runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "api/api_client.h"
-#include "app/services.h"
+#include "screenkit/services.h"
 #include "platform/mainloop/asio/asio_main_loop.h"
 #include "platform/opener/url_opener.h"
 #include "tracking_url_loader.h"
@@ -26,9 +26,9 @@ class ClientSession {
   explicit ClientSession(Options options);
   ~ClientSession();
 
-  app::Services services();
+  screenkit::Services services();
   platform::AsioMainLoop& loop() { return loop_; }
-  app::Preferences& preferences() { return *preferences_; }
+  keys::Preferences& preferences() { return *preferences_; }
 
   // Runs the main loop until `done()` holds or `limit` passes. Returns whether it held.
   bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
@@ -43,7 +43,7 @@ class ClientSession {
  private:
   platform::AsioMainLoop loop_;
   std::unique_ptr<Parts> parts_;
-  app::Preferences* preferences_ = nullptr;
+  keys::Preferences* preferences_ = nullptr;
 };
 
 // The limit a command's flow gets: long enough for the 60 s POST time-out to end a hanging

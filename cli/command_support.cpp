@@ -21,7 +21,7 @@ int failWith(const GlobalOptions& global, const std::string& message, int code) 
 }
 
 bool ensureDomain(ClientSession& session, const GlobalOptions& global) {
-  if (session.preferences().domainLink()) return true;
+  if (session.preferences().get(keys::pref::domainLink)) return true;
   app::ContentView root(session.services());
   root.appear();
   session.runUntil([&] { return root.enterDecision().has_value(); }, kFlowLimit);
@@ -32,7 +32,7 @@ bool ensureDomain(ClientSession& session, const GlobalOptions& global) {
 }
 
 bool requireSignedIn(ClientSession& session, const GlobalOptions& global) {
-  if (session.preferences().loggedIn()) return true;
+  if (session.preferences().get(keys::pref::loggedIn)) return true;
   failWith(global, "not signed in: run `corvanectl login` first");
   return false;
 }

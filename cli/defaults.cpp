@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "app/preference_key.h"
+#include "keys/preference_key.h"
 #include "command.h"
 #include "defaults_values.h"
 #include "platform/preferences/preference_suite.h"
@@ -15,7 +15,7 @@
 namespace corvane::cli {
 namespace {
 
-using app::PreferenceType;
+using keys::PreferenceType;
 using platform::PreferenceSuite;
 using platform::PreferenceValue;
 
@@ -89,7 +89,7 @@ std::optional<std::string> readStdin(const std::string& key, bool secret) {
 }
 
 bool isSecret(PreferenceSuite suite, std::string_view key) {
-  auto info = app::findPreferenceKey(suite, key);
+  auto info = keys::findPreferenceKey(suite, key);
   return info && info->secret;
 }
 
@@ -108,7 +108,7 @@ int runRead(platform::SqlitePreferenceStore& store, PreferenceSuite suite, const
     const PreferenceValue out = shown(suite, options, options.key, *value);
     if (json) {
       std::cout << nlohmann::json{{"key", options.key},
-                                  {"type", app::preferenceTypeName(typeOfValue(*value))},
+                                  {"type", keys::preferenceTypeName(typeOfValue(*value))},
                                   {"value", jsonValue(out)}}
                        .dump()
                 << "\n";
@@ -124,7 +124,7 @@ int runRead(platform::SqlitePreferenceStore& store, PreferenceSuite suite, const
   nlohmann::json all = withTypes ? nlohmann::json::array() : nlohmann::json::object();
   for (const auto& [key, value] : *entries) {
     const PreferenceValue out = shown(suite, options, key, value);
-    const std::string_view type = app::preferenceTypeName(typeOfValue(value));
+    const std::string_view type = keys::preferenceTypeName(typeOfValue(value));
     if (json && withTypes) {
       all.push_back({{"key", key}, {"type", type}, {"value", jsonValue(out)}});
     } else if (json) {
@@ -145,12 +145,12 @@ int runWrite(platform::SqlitePreferenceStore& store, PreferenceSuite suite, cons
              bool json) {
   PreferenceType type = PreferenceType::text;
   if (!options.type.empty()) {
-    auto named = app::preferenceTypeNamed(options.type);
+    auto named = keys::preferenceTypeNamed(options.type);
     if (!named) {
       return usage("unknown type `" + options.type + "' (flag, int or text)");
     }
     type = *named;
-  } else if (auto info = app::findPreferenceKey(suite, options.key)) {
+  } else if (auto info = keys::findPreferenceKey(suite, options.key)) {
     type = info->type;
   }
   const bool secret = isSecret(suite, options.key);
@@ -173,7 +173,7 @@ int runWrite(platform::SqlitePreferenceStore& store, PreferenceSuite suite, cons
   }
   if (json) {
     std::cout
-        << nlohmann::json{{"key", options.key}, {"type", app::preferenceTypeName(type)}}.dump()
+        << nlohmann::json{{"key", options.key}, {"type", keys::preferenceTypeName(type)}}.dump()
         << "\n";
   }
   return kExitOk;

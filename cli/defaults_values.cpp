@@ -25,21 +25,21 @@ std::string jsonText(const std::string& text) {
 
 }  // namespace
 
-app::PreferenceType typeOfValue(const PreferenceValue& value) {
+keys::PreferenceType typeOfValue(const PreferenceValue& value) {
   if (std::holds_alternative<bool>(value)) {
-    return app::PreferenceType::flag;
+    return keys::PreferenceType::flag;
   }
   if (std::holds_alternative<std::int64_t>(value)) {
-    return app::PreferenceType::integer;
+    return keys::PreferenceType::integer;
   }
-  return app::PreferenceType::text;
+  return keys::PreferenceType::text;
 }
 
-Result<PreferenceValue> parseValue(app::PreferenceType type, std::string_view text) {
-  if (type == app::PreferenceType::text) {
+Result<PreferenceValue> parseValue(keys::PreferenceType type, std::string_view text) {
+  if (type == keys::PreferenceType::text) {
     return PreferenceValue(std::string(text));
   }
-  if (type == app::PreferenceType::flag) {
+  if (type == keys::PreferenceType::flag) {
     const std::string word = lowered(text);
     if (word == "true" || word == "yes" || word == "1") {
       return PreferenceValue(true);

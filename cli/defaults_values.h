@@ -4,18 +4,18 @@
 #include <string>
 #include <string_view>
 
-#include "app/preference_key.h"
+#include "keys/preference_key.h"
 #include "platform/core/result.h"
 #include "platform/preferences/preference_store.h"
 
 namespace corvane::cli {
 
 // The type a stored value has.
-app::PreferenceType typeOfValue(const platform::PreferenceValue& value);
+keys::PreferenceType typeOfValue(const platform::PreferenceValue& value);
 
 // Parses a value typed on the command line. Flags take true/false, yes/no, 1/0 (any case);
 // integers a whole decimal number within 64 bits; texts anything. Errors quote the input.
-Result<platform::PreferenceValue> parseValue(app::PreferenceType type, std::string_view text);
+Result<platform::PreferenceValue> parseValue(keys::PreferenceType type, std::string_view text);
 
 // The value as `read KEY` prints it: flags true/false, integers in decimal, texts as they are.
 std::string plainValue(const platform::PreferenceValue& value);

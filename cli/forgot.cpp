@@ -10,7 +10,7 @@ int runForgot(const GlobalOptions& global, const std::string& email) {
   ClientSession session({});
   if (!ensureDomain(session, global)) return kExitFailure;
   bool sideMenu = false;
-  screens::LoginView login(session.services(), "", false, screens::Binding<bool>::to(sideMenu));
+  screens::LoginView login(session.services(), "", false, screenkit::Binding<bool>::to(sideMenu));
   login.openForgetPassword();
   screens::ForgetPassView& forget = *login.forgetPass();
   forget.registerEmail = email;

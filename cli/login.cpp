@@ -29,7 +29,7 @@ int runLogin(const GlobalOptions& global, const LoginOptions& options) {
     return failWith(global, std::string(root.locale.text("Server Error")));
   }
   if (root.shown() == app::ContentView::Child::main) {
-    const std::string user = session.preferences().username().value_or("");
+    const std::string user = session.preferences().get(keys::pref::username).value_or("");
     emit(global, {{"loggedIn", true}, {"alreadySignedIn", true}, {"username", user}},
          "Already signed in as " + user + " (corvanectl logout to sign out)");
     return kExitOk;

@@ -18,7 +18,7 @@ int runLogout(const GlobalOptions& global) {
   // The offline report answers nobody, but it should reach the backend before we exit.
   session.drainRequests(std::chrono::seconds(10));
   const std::string prefilled = login != nullptr ? login->email : "";
-  emit(global, {{"loggedIn", session.preferences().loggedIn()}, {"prefilledEmail", prefilled}},
+  emit(global, {{"loggedIn", session.preferences().get(keys::pref::loggedIn)}, {"prefilledEmail", prefilled}},
        "Logged out. The login screen offers " + (prefilled.empty() ? "no account" : prefilled));
   return kExitOk;
 }

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "client_session.h"
-#include "screens/home_view.h"
+#include "tunnel/home_view.h"
 #include "screens/main_tabbed_view.h"
 #include "servers/server_list_view.h"
 
@@ -20,7 +20,7 @@ struct PickerSession {
   }
 
   screens::MainTabbedView main;
-  screens::HomeView& home;
+  tunnel::HomeView& home;
   servers::ServerListView* list = nullptr;
 };
 

@@ -29,7 +29,7 @@ int runReset(const GlobalOptions& global, const ResetOptions& options) {
   if (!password || !retyped) return failWith(global, "cannot read the passwords", kExitUsage);
   if (!ensureDomain(session, global)) return kExitFailure;
 
-  session.preferences().setOtpValue(options.code);
+  session.preferences().set(keys::pref::otpValue, options.code);
   screens::SetNewPassView screen(session.services());
   screen.password = *password;
   screen.rePassword = *retyped;

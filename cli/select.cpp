@@ -1,5 +1,5 @@
 // corvanectl select SERVER: a server tap in the picker; reports what was stored and posted.
-#include "app/notification_names.h"
+#include "keys/notification_names.h"
 #include "command_support.h"
 #include "picker_session.h"
 
@@ -19,11 +19,11 @@ const api::IPBundle* findServer(const servers::ServerListView& list, const std::
 int runSelect(const GlobalOptions& global, const std::string& name) {
   ClientSession session({});
   if (!requireSignedIn(session, global)) return kExitFailure;
-  app::Services services = session.services();
+  screenkit::Services services = session.services();
   int connectPosts = 0;
   platform::ObserverRegistration observer(
       services.notifications,
-      services.notifications.addObserver(std::string(app::kConnectFromServer),
+      services.notifications.addObserver(std::string(keys::kConnectFromServer),
                                          [&] { ++connectPosts; }));
   PickerSession picker(session);
   servers::ServerListView& list = *picker.list;
@@ -48,17 +48,17 @@ int runSelect(const GlobalOptions& global, const std::string& name) {
                                    : "no answer";
     return failWith(global, "the WireGuard configuration could not be fetched: " + reason);
   }
-  app::Preferences& prefs = session.preferences();
-  const auto config = prefs.config();
-  nlohmann::json stored{{"initialserverselected", prefs.initialServerSelected()},
-                        {"countryCode", prefs.countryCode().value_or("")},
-                        {"countryName", prefs.countryName().value_or("")},
-                        {"ipName", prefs.ipName().value_or("")},
+  keys::Preferences& prefs = session.preferences();
+  const auto config = prefs.get(keys::pref::config);
+  nlohmann::json stored{{"initialserverselected", prefs.get(keys::pref::initialServerSelected)},
+                        {"countryCode", prefs.get(keys::pref::countryCode).value_or("")},
+                        {"countryName", prefs.get(keys::pref::countryName).value_or("")},
+                        {"ipName", prefs.get(keys::pref::ipName).value_or("")},
                         // The configuration holds keys: only its size is shown.
                         {"ConfigBytes", config ? config->size() : 0}};
   if (outcome == servers::ServerListView::TapOutcome::fetching) {
-    stored["vpnServerID"] = prefs.vpnServerID();
-    stored["ipID"] = prefs.ipID();
+    stored["vpnServerID"] = prefs.get(keys::pref::vpnServerID);
+    stored["ipID"] = prefs.get(keys::pref::ipID);
   }
   std::string text = "stored:\n";
   for (const auto& [key, value] : stored.items()) text += "  " + key + " = " + value.dump() + "\n";

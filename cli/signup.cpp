@@ -33,7 +33,7 @@ int runSignup(const GlobalOptions& global, const SignupOptions& options) {
   if (!ensureDomain(session, global)) return kExitFailure;
 
   bool sideMenu = false;
-  screens::LoginView login(session.services(), "", false, screens::Binding<bool>::to(sideMenu));
+  screens::LoginView login(session.services(), "", false, screenkit::Binding<bool>::to(sideMenu));
   login.openSignUp();
   screens::SignUPView& signUp = *login.signUp();
   signUp.username = options.username;

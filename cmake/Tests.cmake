@@ -53,6 +53,18 @@ foreach(dir ${CORVANE_TEST_DIRS})
     DISCOVERY_MODE PRE_TEST)
 endforeach()
 
+# The layout rule of DESIGN.md: no file under src/ includes a folder listed above its own.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_test(NAME layout.NoUpwardIncludeInSrc
+         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check-layers ${CMAKE_SOURCE_DIR})
+# ...and the check itself refuses a planted upward include.
+add_test(NAME layout.CheckRefusesAnUpwardInclude
+         COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/scripts/check-layers
+                 ${CMAKE_SOURCE_DIR}/tests/layout/fixture)
+set_tests_properties(layout.NoUpwardIncludeInSrc layout.CheckRefusesAnUpwardInclude
+                     PROPERTIES LABELS layout)
+set_tests_properties(layout.CheckRefusesAnUpwardInclude PROPERTIES WILL_FAIL TRUE)
+
 if(CORVANE_GUI)
   include(cmake/GuiTests.cmake)
 endif()

@@ -5,7 +5,7 @@
 #include "api/api_host.h"
 #include "api/request_bodies.h"
 #include "api/request_conventions.h"
-#include "app/preference_key.h"
+#include "keys/preference_key.h"
 
 namespace corvane::api {
 
@@ -19,7 +19,7 @@ ApiClient::ApiClient(platform::PreferenceStore& preferences, securestore::Keycha
 void ApiClient::Context::post(std::string_view path, const nlohmann::json& body,
                               std::function<void(Result<std::string>)> onAnswer) {
   const std::string pathText(path);
-  auto domain = preferences.stringForKey(app::PreferenceKey::domainLink);
+  auto domain = preferences.get(keys::pref::domainLink);
   Result<std::string> url = domain ? apiPostUrl(*domain, path)
                                    : Result<std::string>(Error(kEndpointErrorDomain,
                                                                static_cast<std::int64_t>(EndpointErrorCode::noDomain),

@@ -2,17 +2,16 @@
 // password reset.
 #include "api/api_client.h"
 #include "api/api_client_context.h"
-#include "api/stored_text.h"
 #include "api/api_errors.h"
 #include "api/records/record_decoders.h"
 #include "api/request_bodies.h"
-#include "app/preference_key.h"
+#include "keys/preference_key.h"
 #include "securestore/keychain_store.h"
 
 namespace corvane::api {
 namespace {
 
-namespace Key = app::PreferenceKey;
+namespace Key = keys::pref;
 
 constexpr std::string_view kDeviceIdKey = "UUID";
 
@@ -32,7 +31,7 @@ std::string deviceIdentifier(ApiClient::Context& context) {
 // The rule of sign-up and both reset steps: store the server's message, then succeed only on
 // status_code 200. An answer without status_code is a failure too: nothing says it worked.
 void messageAnswer(const std::shared_ptr<ApiClient::Context>& context, std::string_view path,
-                   const nlohmann::json& body, std::string_view messageKey, ApiClient::DoneCompletion completion) {
+                   const nlohmann::json& body, const keys::TextKey& messageKey, ApiClient::DoneCompletion completion) {
   context->post(path, body,
                 [context, messageKey, completion = std::move(completion)](Result<std::string> answer) {
                   if (!answer) {
@@ -44,7 +43,7 @@ void messageAnswer(const std::shared_ptr<ApiClient::Context>& context, std::stri
                     completion(reply.error());
                     return;
                   }
-                  storeText(context->preferences, messageKey, reply->message);
+                  context->preferences.setIfChanged(messageKey, reply->message);
                   if (reply->StatusCode == 200) {
                     completion(Result<void>::success());
                   } else {
@@ -74,9 +73,9 @@ void ApiClient::login(const std::string& username, const std::string& password, 
           return;
         }
         // Stored before the verdict, so a refused login still updates the notice texts.
-        storeText(context->preferences, Key::loginmessage, user->message);
-        storeText(context->preferences, Key::anntitle, user->annTitle);
-        storeText(context->preferences, Key::anntext, user->annContent);
+        context->preferences.setIfChanged(Key::loginmessage, user->message);
+        context->preferences.setIfChanged(Key::anntitle, user->annTitle);
+        context->preferences.setIfChanged(Key::anntext, user->annContent);
         if (user->responseCode != 1) {
           completion(verificationError(user->responseCode.value_or(3)));
           return;

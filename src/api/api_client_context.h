@@ -9,11 +9,12 @@
 #include <string_view>
 
 #include "api/api_client.h"
+#include "keys/preferences.h"
 
 namespace corvane::api {
 
 struct ApiClient::Context : std::enable_shared_from_this<ApiClient::Context> {
-  platform::PreferenceStore& preferences;
+  keys::Preferences preferences;
   securestore::KeychainStore& keychain;
   const platform::DeviceInfo& device;
   platform::UrlLoader& loader;

@@ -3,32 +3,31 @@
 #include "api/announcements.h"
 #include "api/api_client.h"
 #include "api/api_client_context.h"
-#include "api/stored_text.h"
 #include "api/domain_source.h"
 #include "api/link_table.h"
-#include "app/preference_key.h"
+#include "keys/preference_key.h"
 #include "platform/opener/url_text.h"
 
 namespace corvane::api {
 namespace {
 
-namespace Key = app::PreferenceKey;
+namespace Key = keys::pref;
 
 // Finishes fetchLinks from one domain source: the domain it names, or the default host.
 void useDomainSource(const std::shared_ptr<ApiClient::Context>& context, ApiClient& client,
                      const std::string& source, ApiClient::LinksCompletion completion) {
   if (!platform::formsValidUrl(source)) {
     context->log.info("Invalid URL");
-    storeText(context->preferences, Key::domainLink, context->apiHost);
+    context->preferences.setIfChanged(Key::domainLink, context->apiHost);
     completion(true);
     return;
   }
   client.checkDomain(source, [context, completion = std::move(completion)](std::optional<std::string> domain) {
     if (domain) {
-      storeText(context->preferences, Key::domainLink, *domain);
+      context->preferences.setIfChanged(Key::domainLink, *domain);
       context->log.info("Successfully set domain_link to: " + *domain);
     } else {
-      storeText(context->preferences, Key::domainLink, context->apiHost);
+      context->preferences.setIfChanged(Key::domainLink, context->apiHost);
     }
     completion(true);
   });
@@ -62,15 +61,15 @@ void ApiClient::fetchLinks(LinksCompletion completion) {
 
         auto& preferences = context->preferences;
         if (table->domainLink1 && !table->domainLink1->empty()) {
-          storeText(preferences, Key::aboutUsLink, table->aboutUsLink);
-          storeText(preferences, Key::getSupportLink, table->getSupportLink);
-          storeText(preferences, Key::emailLink, table->emailLink);
-          storeText(preferences, Key::whatsappLink, table->whatsappLink);
+          preferences.setIfChanged(Key::aboutUsLink, table->aboutUsLink);
+          preferences.setIfChanged(Key::getSupportLink, table->getSupportLink);
+          preferences.setIfChanged(Key::emailLink, table->emailLink);
+          preferences.setIfChanged(Key::whatsappLink, table->whatsappLink);
           useDomainSource(context, client, *table->domainLink1, std::move(completion));
         } else if (table->domainLink2 && !table->domainLink2->empty()) {
           useDomainSource(context, client, *table->domainLink2, std::move(completion));
         } else {
-          storeText(preferences, Key::domainLink, context->apiHost);
+          preferences.setIfChanged(Key::domainLink, context->apiHost);
           completion(true);
         }
       });
@@ -125,8 +124,8 @@ void ApiClient::fetchAnnouncements() {
           context->log.error("Failed to parse JSON");
           return;
         }
-        storeText(context->preferences, Key::announcementOne, (*parsed)->one);
-        storeText(context->preferences, Key::announcementTwo, (*parsed)->two);
+        context->preferences.setIfChanged(Key::announcementOne, (*parsed)->one);
+        context->preferences.setIfChanged(Key::announcementTwo, (*parsed)->two);
       });
 }
 

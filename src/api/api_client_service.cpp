@@ -2,16 +2,15 @@
 // account's signed-in devices, and the sign-out report.
 #include "api/api_client.h"
 #include "api/api_client_context.h"
-#include "api/stored_text.h"
 #include "api/api_errors.h"
 #include "api/records/record_decoders.h"
 #include "api/request_bodies.h"
-#include "app/preference_key.h"
+#include "keys/preference_key.h"
 
 namespace corvane::api {
 namespace {
 
-namespace Key = app::PreferenceKey;
+namespace Key = keys::pref;
 
 // The literal answer that means "nothing new": the stored configuration stays.
 constexpr std::string_view kUnchangedConfig = "success";
@@ -22,8 +21,8 @@ void ApiClient::fetchWireGuardConfig(std::int64_t vpnServerID, std::int64_t ipID
                                      DoneCompletion completion) {
   auto context = context_;
   // The stored credentials go out exactly as stored, like login sends them.
-  auto username = context->preferences.stringForKey(Key::username);
-  auto password = context->preferences.stringForKey(Key::password);
+  auto username = context->preferences.get(Key::username);
+  auto password = context->preferences.get(Key::password);
   if (!username || !password) {
     context->log.error("WireGuard configuration not requested: no stored user name or password");
     context->loader.async([completion = std::move(completion)] {
@@ -48,7 +47,7 @@ void ApiClient::fetchWireGuardConfig(std::int64_t vpnServerID, std::int64_t ipID
                     return;
                   }
                   if (*config->result != kUnchangedConfig) {
-                    storeText(context->preferences, Key::config, std::move(config->result));
+                    context->preferences.setIfChanged(Key::config, std::move(config->result));
                   }
                   completion(Result<void>::success());
                 });

@@ -1,17 +1,17 @@
 #include "app/content_view.h"
 
 #include "api/api_client.h"
-#include "app/notification_names.h"
+#include "keys/notification_names.h"
 #include "screens/login_view.h"
 #include "screens/main_tabbed_view.h"
 
 namespace corvane::app {
 
-ContentView::ContentView(Services services)
+ContentView::ContentView(screenkit::Services services)
     : ScreenModel(std::move(services)), locale(services_.localeIdentifier) {
   loginObserver_ = platform::ObserverRegistration(
       services_.notifications,
-      services_.notifications.addObserver(std::string(kLoginSuccess), [this] {
+      services_.notifications.addObserver(std::string(keys::kLoginSuccess), [this] {
         // Only the login branch listens; the login screen stored "loggedIn" before posting,
         // so re-evaluating now moves the root to the main container.
         if (shown_ != Child::login) return;
@@ -59,14 +59,14 @@ void ContentView::evaluate() {
   if (showSplashView) {
     next = Child::splash;
   } else if (showViewSecond) {
-    next = services_.preferences.loggedIn() ? Child::main : Child::login;
+    next = services_.preferences.get(keys::pref::loggedIn) ? Child::main : Child::login;
   }
   shown_ = next;
-  if (next != Child::login) screens::retire(services_.mainLoop, login_);
-  if (next != Child::main) screens::retire(services_.mainLoop, main_);
+  if (next != Child::login) screenkit::retire(services_.mainLoop, login_);
+  if (next != Child::main) screenkit::retire(services_.mainLoop, main_);
   if (next == Child::login && !login_) {
     login_ = std::make_unique<screens::LoginView>(
-        services_, "", false, screens::Binding<bool>::to(presentSideMenu));
+        services_, "", false, screenkit::Binding<bool>::to(presentSideMenu));
     login_->addChangeListener([this] { changed(); });
   }
   if (next == Child::main && !main_) {

@@ -7,8 +7,8 @@
 
 #include "app/splash_screen.h"
 #include "platform/notifications/notification_center.h"
-#include "screens/localization.h"
-#include "screens/screen_model.h"
+#include "screenkit/localization.h"
+#include "screenkit/screen_model.h"
 
 namespace corvane::screens {
 class LoginView;
@@ -17,14 +17,14 @@ class MainTabbedView;
 
 namespace corvane::app {
 
-class ContentView : public screens::ScreenModel {
+class ContentView : public screenkit::ScreenModel {
  public:
   enum class Child { splash, nothing, login, main };
 
   static constexpr platform::Duration kEnterDelay = platform::seconds(2.0);
   static constexpr platform::Duration kServerErrorFor = platform::seconds(2.5);
 
-  explicit ContentView(Services services);
+  explicit ContentView(screenkit::Services services);
   ~ContentView() override;
 
   bool showSplashView = true;
@@ -32,7 +32,7 @@ class ContentView : public screens::ScreenModel {
   bool presentSideMenu = false;
   bool failEnterApp = false;
   SplashScreen splash;
-  screens::Localization locale;
+  screenkit::Localization locale;
 
   // The splash group appeared: fetch the link table, then (without waiting) announcements.
   void appear();

@@ -3,18 +3,18 @@
 #include <unicode/unistr.h>
 
 #include "api/api_client.h"
-#include "app/notification_names.h"
+#include "keys/notification_names.h"
 #include "securestore/keychain_store.h"
 
 namespace corvane::screens {
 
-ConnectDeviceView::ConnectDeviceView(app::Services services)
+ConnectDeviceView::ConnectDeviceView(screenkit::Services services)
     : ScreenModel(std::move(services)), locale(services_.localeIdentifier) {}
 
 void ConnectDeviceView::appear() {
   auto& prefs = services_.preferences;
-  const std::string username = prefs.username().value_or("");
-  const std::string password = prefs.password().value_or("");
+  const std::string username = prefs.get(keys::pref::username).value_or("");
+  const std::string password = prefs.get(keys::pref::password).value_or("");
   const std::string udid = services_.keychain.stringForKey("UUID").value_or("");
   services_.log.info("Device id: " + platform::maskSecret(udid));
   loading = true;
@@ -37,7 +37,7 @@ void ConnectDeviceView::appear() {
 
 void ConnectDeviceView::tapClose() {
   services_.mainLoop.post(
-      [&notifications = services_.notifications] { notifications.post(app::kClose); });
+      [&notifications = services_.notifications] { notifications.post(keys::kClose); });
 }
 
 ConnectDeviceView::Card ConnectDeviceView::card(const api::Datum& device) {

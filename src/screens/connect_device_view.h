@@ -7,19 +7,19 @@
 
 #include "api/records/datum.h"
 #include "platform/core/error.h"
-#include "screens/localization.h"
-#include "screens/screen_model.h"
+#include "screenkit/localization.h"
+#include "screenkit/screen_model.h"
 
 namespace corvane::screens {
 
-class ConnectDeviceView : public ScreenModel {
+class ConnectDeviceView : public screenkit::ScreenModel {
  public:
-  explicit ConnectDeviceView(app::Services services);
+  explicit ConnectDeviceView(screenkit::Services services);
 
   std::vector<api::Datum> devices;
   bool loading = false;  // a query is in flight (for the CLI; the screen shows no spinner)
   std::optional<Error> lastError;  // of the last query; the screen itself shows none
-  Localization locale;
+  screenkit::Localization locale;
 
   static constexpr std::string_view kTitle = "Connect devices";
 

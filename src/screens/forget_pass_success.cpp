@@ -4,14 +4,14 @@
 
 namespace corvane::screens {
 
-ForgetPassSuccess::ForgetPassSuccess(app::Services services) : ScreenModel(std::move(services)) {}
+ForgetPassSuccess::ForgetPassSuccess(screenkit::Services services) : ScreenModel(std::move(services)) {}
 
 ForgetPassSuccess::~ForgetPassSuccess() = default;
 
 void ForgetPassSuccess::goToLoginTapped() {
   goToLogin = true;
   if (!login_) {
-    login_ = std::make_unique<LoginView>(services_, "", false, Binding<bool>::to(sideMenu_));
+    login_ = std::make_unique<LoginView>(services_, "", false, screenkit::Binding<bool>::to(sideMenu_));
     login_->addChangeListener([this] { changed(); });
   }
   changed();

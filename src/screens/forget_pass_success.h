@@ -3,15 +3,15 @@
 // offers the stored credentials (the new password is not stored by a reset).
 #include <memory>
 
-#include "screens/screen_model.h"
+#include "screenkit/screen_model.h"
 
 namespace corvane::screens {
 
 class LoginView;
 
-class ForgetPassSuccess : public ScreenModel {
+class ForgetPassSuccess : public screenkit::ScreenModel {
  public:
-  explicit ForgetPassSuccess(app::Services services);
+  explicit ForgetPassSuccess(screenkit::Services services);
   ~ForgetPassSuccess() override;
 
   bool goToLogin = false;

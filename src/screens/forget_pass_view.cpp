@@ -5,7 +5,7 @@
 
 namespace corvane::screens {
 
-ForgetPassView::ForgetPassView(app::Services services, std::function<void()> dismiss)
+ForgetPassView::ForgetPassView(screenkit::Services services, std::function<void()> dismiss)
     : ScreenModel(std::move(services)),
       locale(services_.localeIdentifier),
       dismiss_(std::move(dismiss)) {}
@@ -22,7 +22,7 @@ void ForgetPassView::resetPassword() {
     if (result) {
       hop.services.log.info("Login successful. User: ok");
       // The new-password step reads the account from here, not from this screen.
-      hop.services.preferences.setUsername(sent);
+      hop.services.preferences.set(keys::pref::username, sent);
     } else {
       hop.services.log.info("Login failed. Error: " + result.error().toString());
     }

@@ -6,16 +6,16 @@
 #include <optional>
 #include <string>
 
-#include "screens/localization.h"
-#include "screens/screen_model.h"
+#include "screenkit/localization.h"
+#include "screenkit/screen_model.h"
 
 namespace corvane::screens {
 
 class SetNewPassView;
 
-class ForgetPassView : public ScreenModel {
+class ForgetPassView : public screenkit::ScreenModel {
  public:
-  ForgetPassView(app::Services services, std::function<void()> dismiss);
+  ForgetPassView(screenkit::Services services, std::function<void()> dismiss);
   ~ForgetPassView() override;
 
   std::string registerEmail;
@@ -23,14 +23,14 @@ class ForgetPassView : public ScreenModel {
   bool txtEmpty = false;
   bool showProgress = false;
   bool fail = false;
-  Localization locale;
+  screenkit::Localization locale;
 
   void resetPassword();  // the "Reset Password" button; no check before the request
   void logIn();          // "Log In" behind "Return to"
 
   std::optional<std::string_view> fieldError() const;
   std::optional<std::string_view> failureText() const;
-  int logInUnderline() const { return underlineWidth(UnderlinedLink::logIn, locale); }
+  int logInUnderline() const { return screenkit::underlineWidth(screenkit::UnderlinedLink::logIn, locale); }
   SetNewPassView* setNewPass() const { return next_.get(); }
 
  private:

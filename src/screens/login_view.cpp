@@ -1,15 +1,15 @@
 #include "screens/login_view.h"
 
 #include "api/api_client.h"
-#include "app/notification_names.h"
+#include "keys/notification_names.h"
 #include "screens/forget_pass_view.h"
 #include "screens/record_descriptions.h"
 #include "screens/sign_up_view.h"
 
 namespace corvane::screens {
 
-LoginView::LoginView(app::Services services, std::string passwordText, bool visibleFlag,
-                     Binding<bool> sideMenu)
+LoginView::LoginView(screenkit::Services services, std::string passwordText, bool visibleFlag,
+                     screenkit::Binding<bool> sideMenu)
     : ScreenModel(std::move(services)),
       password(std::move(passwordText)),
       visible(visibleFlag),
@@ -20,10 +20,10 @@ LoginView::~LoginView() = default;
 
 void LoginView::appear() {
   auto& prefs = services_.preferences;
-  announcementTwo = prefs.announcementTwo().value_or("");
+  announcementTwo = prefs.get(keys::pref::announcementTwo).value_or("");
   // Log-out keeps the credentials, so the form comes back with the last account filled in.
-  if (email.empty()) email = prefs.username().value_or("");
-  if (password.empty()) password = prefs.password().value_or("");
+  if (email.empty()) email = prefs.get(keys::pref::username).value_or("");
+  if (password.empty()) password = prefs.get(keys::pref::password).value_or("");
   changed();
 }
 
@@ -44,19 +44,19 @@ void LoginView::login() {
       // Stored from the loader's queue before "LoginSuccess" is posted: its observers read
       // "loggedIn" and must see true.
       auto& prefs = hop.services.preferences;
-      prefs.setLoggedIn(true);
-      prefs.setUsername(sentEmail);
-      prefs.setPassword(sentPassword);
+      prefs.set(keys::pref::loggedIn, true);
+      prefs.set(keys::pref::username, sentEmail);
+      prefs.set(keys::pref::password, sentPassword);
       if (hop.services.groupPreferences != nullptr) {
-        hop.services.groupPreferences->setUsername(sentEmail);
-        hop.services.groupPreferences->setPassword(sentPassword);
+        hop.services.groupPreferences->set(keys::pref::username, sentEmail);
+        hop.services.groupPreferences->set(keys::pref::password, sentPassword);
       }
       hop.services.log.info("Login successful. User: " + describe(*result));
       hop([this] {
         showProgress = false;
         changed();
         // Last: an observer may take this screen away.
-        services_.notifications.post(app::kLoginSuccess);
+        services_.notifications.post(keys::kLoginSuccess);
       });
     } else {
       hop.services.log.info("Login failed. Error: " + result.error().toString());
@@ -73,15 +73,15 @@ void LoginView::login() {
         }
         showProgress = false;
         changed();
-        services_.notifications.post(app::kLoginFailed);
+        services_.notifications.post(keys::kLoginFailed);
       });
     }
   });
 }
 
 void LoginView::openSignUp() {
-  retire(services_.mainLoop, forgetPass_);
-  retire(services_.mainLoop, signUp_);
+  screenkit::retire(services_.mainLoop, forgetPass_);
+  screenkit::retire(services_.mainLoop, signUp_);
   signUp_ = std::make_unique<SignUPView>(services_, [this] { popLink(); });
   signUp_->addChangeListener([this] { changed(); });
   link_ = Link::signUp;
@@ -89,8 +89,8 @@ void LoginView::openSignUp() {
 }
 
 void LoginView::openForgetPassword() {
-  retire(services_.mainLoop, signUp_);
-  retire(services_.mainLoop, forgetPass_);
+  screenkit::retire(services_.mainLoop, signUp_);
+  screenkit::retire(services_.mainLoop, forgetPass_);
   forgetPass_ = std::make_unique<ForgetPassView>(services_, [this] { popLink(); });
   forgetPass_->addChangeListener([this] { changed(); });
   link_ = Link::forgetPassword;
@@ -99,8 +99,8 @@ void LoginView::openForgetPassword() {
 
 void LoginView::popLink() {
   link_ = Link::none;
-  retire(services_.mainLoop, signUp_);
-  retire(services_.mainLoop, forgetPass_);
+  screenkit::retire(services_.mainLoop, signUp_);
+  screenkit::retire(services_.mainLoop, forgetPass_);
   changed();
 }
 

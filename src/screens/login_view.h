@@ -6,22 +6,22 @@
 #include <optional>
 #include <string>
 
-#include "screens/binding.h"
-#include "screens/localization.h"
-#include "screens/screen_model.h"
+#include "screenkit/binding.h"
+#include "screenkit/localization.h"
+#include "screenkit/screen_model.h"
 
 namespace corvane::screens {
 
 class SignUPView;
 class ForgetPassView;
 
-class LoginView : public ScreenModel {
+class LoginView : public screenkit::ScreenModel {
  public:
   // Which of the screen's own navigation links is active (pushed on its stack).
   enum class Link { none, signUp, forgetPassword };
 
-  LoginView(app::Services services, std::string password, bool visible,
-            Binding<bool> presentSideMenu);
+  LoginView(screenkit::Services services, std::string password, bool visible,
+            screenkit::Binding<bool> presentSideMenu);
   ~LoginView() override;
 
   // Fields, in the screen's order.
@@ -29,12 +29,12 @@ class LoginView : public ScreenModel {
   std::string email;
   std::string password;
   bool visible;
-  Binding<bool> presentSideMenu;  // passed through, never changed here
+  screenkit::Binding<bool> presentSideMenu;  // passed through, never changed here
   bool showProgress = false;
   bool fail = false;
   bool emailEmpty = false;
   bool passEmpty = false;
-  Localization locale;
+  screenkit::Localization locale;
 
   // The screen, its e-mail field and its password field came into view.
   void appear();
@@ -53,8 +53,8 @@ class LoginView : public ScreenModel {
   std::optional<std::string_view> passwordError() const;
   std::optional<std::string_view> failureText() const;
   std::string_view passwordIcon() const { return visible ? "eye.fill" : "eye"; }
-  int registerUnderline() const { return underlineWidth(UnderlinedLink::registerLink, locale); }
-  int forgetUnderline() const { return underlineWidth(UnderlinedLink::forgetPassword, locale); }
+  int registerUnderline() const { return screenkit::underlineWidth(screenkit::UnderlinedLink::registerLink, locale); }
+  int forgetUnderline() const { return screenkit::underlineWidth(screenkit::UnderlinedLink::forgetPassword, locale); }
 
  private:
   void popLink();

@@ -1,36 +1,36 @@
 #include "screens/main_tabbed_view.h"
 
 #include "api/api_client.h"
-#include "app/notification_names.h"
+#include "keys/notification_names.h"
 #include "platform/opener/url_text.h"
 #include "screens/connect_device_view.h"
-#include "screens/home_view.h"
+#include "tunnel/home_view.h"
 #include "screens/login_view.h"
 #include "screens/support_view.h"
 
 namespace corvane::screens {
 
-MainTabbedView::MainTabbedView(app::Services services)
+MainTabbedView::MainTabbedView(screenkit::Services services)
     : ScreenModel(std::move(services)),
       sideMenuView_(services_,
-                    Binding<std::int64_t>([this] { return selected_; },
+                    screenkit::Binding<std::int64_t>([this] { return selected_; },
                                           [this](std::int64_t v) { setSelectedSideMenuTab(v); }),
                     sideMenuBinding()),
       sideMenu_(sideMenuBinding()) {
   auto backToDashboard = [this] { setSelectedSideMenuTab(kDashboard); };
   closeObserver_ = platform::ObserverRegistration(
       services_.notifications,
-      services_.notifications.addObserver(std::string(app::kClose), backToDashboard));
+      services_.notifications.addObserver(std::string(keys::kClose), backToDashboard));
   loginObserver_ = platform::ObserverRegistration(
       services_.notifications,
-      services_.notifications.addObserver(std::string(app::kLoginSuccess), backToDashboard));
+      services_.notifications.addObserver(std::string(keys::kLoginSuccess), backToDashboard));
   syncChildren();
 }
 
 MainTabbedView::~MainTabbedView() = default;
 
-Binding<bool> MainTabbedView::sideMenuBinding() {
-  return Binding<bool>([this] { return presentSideMenu; },
+screenkit::Binding<bool> MainTabbedView::sideMenuBinding() {
+  return screenkit::Binding<bool>([this] { return presentSideMenu; },
                        [this](bool v) { setPresentSideMenu(v); });
 }
 
@@ -63,27 +63,27 @@ MainTabbedView::Shown MainTabbedView::shown() const {
 
 void MainTabbedView::logOut() {
   auto& prefs = services_.preferences;
-  const std::string username = prefs.username().value_or("");
-  const std::string password = prefs.password().value_or("");
+  const std::string username = prefs.get(keys::pref::username).value_or("");
+  const std::string password = prefs.get(keys::pref::password).value_or("");
   // Not waited for: the local sign-out does not depend on the backend hearing about it.
   services_.api.setPinOffline(username, password);
   // The credentials stay, so the login screen offers them again.
-  prefs.setLoggedIn(false);
+  prefs.set(keys::pref::loggedIn, false);
 }
 
 void MainTabbedView::openAboutPage() {
-  const auto link = services_.preferences.aboutUsLink();
+  const auto link = services_.preferences.get(keys::pref::aboutUsLink);
   if (link && platform::formsValidUrl(*link)) services_.opener.open(*link);
 }
 
 void MainTabbedView::syncChildren() {
   const Shown now = shown();
   auto forward = [this] { changed(); };
-  if (now != Shown::support) retire(services_.mainLoop, support_);
-  if (now != Shown::connectDevices) retire(services_.mainLoop, devices_);
-  if (now != Shown::aboutUs) retire(services_.mainLoop, nested_);
-  if (now != Shown::login) retire(services_.mainLoop, login_);
-  if (now != Shown::dashboard) retire(services_.mainLoop, home_);
+  if (now != Shown::support) screenkit::retire(services_.mainLoop, support_);
+  if (now != Shown::connectDevices) screenkit::retire(services_.mainLoop, devices_);
+  if (now != Shown::aboutUs) screenkit::retire(services_.mainLoop, nested_);
+  if (now != Shown::login) screenkit::retire(services_.mainLoop, login_);
+  if (now != Shown::dashboard) screenkit::retire(services_.mainLoop, home_);
   switch (now) {
     case Shown::support:
       if (!support_) {
@@ -111,7 +111,7 @@ void MainTabbedView::syncChildren() {
       break;
     case Shown::dashboard:
       if (!home_) {
-        home_ = std::make_unique<HomeView>(services_, sideMenuBinding());
+        home_ = std::make_unique<tunnel::HomeView>(services_, sideMenuBinding());
         home_->addChangeListener(forward);
       }
       break;

@@ -6,23 +6,26 @@
 #include <memory>
 
 #include "platform/notifications/notification_center.h"
-#include "screens/screen_model.h"
+#include "screenkit/screen_model.h"
 #include "screens/side_menu_view.h"
+
+namespace corvane::tunnel {
+class HomeView;
+}
 
 namespace corvane::screens {
 
 class SupportView;
 class ConnectDeviceView;
 class LoginView;
-class HomeView;
 
-class MainTabbedView : public ScreenModel {
+class MainTabbedView : public screenkit::ScreenModel {
  public:
   static constexpr std::int64_t kDashboard = 6;
 
   enum class Shown { support, setting, connectDevices, aboutUs, login, dashboard };
 
-  explicit MainTabbedView(app::Services services);
+  explicit MainTabbedView(screenkit::Services services);
   ~MainTabbedView() override;
 
   bool presentSideMenu = false;
@@ -41,13 +44,13 @@ class MainTabbedView : public ScreenModel {
   ConnectDeviceView* devices() const { return devices_.get(); }
   MainTabbedView* aboutContainer() const { return nested_.get(); }
   LoginView* login() const { return login_.get(); }
-  HomeView* home() const { return home_.get(); }
+  tunnel::HomeView* home() const { return home_.get(); }
 
  private:
   void logOut();
   void openAboutPage();
   void syncChildren();
-  Binding<bool> sideMenuBinding();
+  screenkit::Binding<bool> sideMenuBinding();
 
   std::int64_t selected_ = kDashboard;
   SideMenuView sideMenuView_;
@@ -56,7 +59,7 @@ class MainTabbedView : public ScreenModel {
   std::unique_ptr<ConnectDeviceView> devices_;
   std::unique_ptr<MainTabbedView> nested_;
   std::unique_ptr<LoginView> login_;
-  std::unique_ptr<HomeView> home_;
+  std::unique_ptr<tunnel::HomeView> home_;
   platform::ObserverRegistration closeObserver_;
   platform::ObserverRegistration loginObserver_;
 };

@@ -1,34 +1,31 @@
 #pragma once
 // Shown after a successful sign-up. Its one button starts the app over from a fresh root,
-// which (sign-up leaves "loggedIn" off) leads to the login screen.
+// which (sign-up leaves "loggedIn" off) leads to the login screen. The root is built by the
+// factory the root handed down (Services::makeRoot), so this screen never names it.
 #include <memory>
 
-#include "screens/localization.h"
-#include "screens/screen_model.h"
-
-namespace corvane::app {
-class ContentView;
-}
+#include "screenkit/localization.h"
+#include "screenkit/screen_model.h"
 
 namespace corvane::screens {
 
-class RegistarationSuccessView : public ScreenModel {
+class RegistarationSuccessView : public screenkit::ScreenModel {
  public:
-  explicit RegistarationSuccessView(app::Services services);
+  explicit RegistarationSuccessView(screenkit::Services services);
   ~RegistarationSuccessView() override;
 
   bool goToLogin = false;
 
   void goToLoginTapped();
   // The fresh root pushed once goToLogin is true.
-  app::ContentView* root() const { return root_.get(); }
+  screenkit::ScreenModel* root() const { return root_.get(); }
 
   static constexpr std::string_view kTitle = "Registration Successful";
   static constexpr std::string_view kButton = "Go to login";
   static constexpr std::string_view kImage = "tick-circle";
 
  private:
-  std::unique_ptr<app::ContentView> root_;
+  std::unique_ptr<screenkit::ScreenModel> root_;
 };
 
 }  // namespace corvane::screens

@@ -2,11 +2,11 @@
 
 #include "api/api_client.h"
 #include "screens/forget_pass_success.h"
-#include "screens/oops_alert.h"
+#include "screenkit/oops_alert.h"
 
 namespace corvane::screens {
 
-SetNewPassView::SetNewPassView(app::Services services)
+SetNewPassView::SetNewPassView(screenkit::Services services)
     : ScreenModel(std::move(services)),
       locale(services_.localeIdentifier),
       passNotice_(services_.mainLoop, [this] { changed(); }) {}
@@ -29,8 +29,8 @@ void SetNewPassView::saveNewPassword() {
     changed();
     return;
   }
-  const std::string username = services_.preferences.username().value_or("");
-  const std::string code = services_.preferences.otpValue().value_or("");
+  const std::string username = services_.preferences.get(keys::pref::username).value_or("");
+  const std::string code = services_.preferences.get(keys::pref::otpValue).value_or("");
   showProgress = true;
   changed();
   services_.api.resetPassword(username, code, password, rePassword, [this, hop = hop()](Result<void> result) {
@@ -61,7 +61,7 @@ void SetNewPassView::closeAlert() {
 }
 
 std::string SetNewPassView::alertMessage() const {
-  return oopsMessage(services_.preferences.resetpasswordmsg());
+  return screenkit::oopsMessage(services_.preferences.get(keys::pref::resetpasswordmsg));
 }
 
 }  // namespace corvane::screens

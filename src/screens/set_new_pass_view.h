@@ -4,17 +4,17 @@
 #include <memory>
 #include <string>
 
-#include "screens/form_notice.h"
-#include "screens/localization.h"
-#include "screens/screen_model.h"
+#include "screenkit/form_notice.h"
+#include "screenkit/localization.h"
+#include "screenkit/screen_model.h"
 
 namespace corvane::screens {
 
 class ForgetPassSuccess;
 
-class SetNewPassView : public ScreenModel {
+class SetNewPassView : public screenkit::ScreenModel {
  public:
-  explicit SetNewPassView(app::Services services);
+  explicit SetNewPassView(screenkit::Services services);
   ~SetNewPassView() override;
 
   std::string password;
@@ -24,7 +24,7 @@ class SetNewPassView : public ScreenModel {
   bool success = false;
   bool fail = false;
   bool showProgress = false;
-  Localization locale;
+  screenkit::Localization locale;
 
   bool showAlertPass() const { return passNotice_.shown(); }
 
@@ -39,7 +39,7 @@ class SetNewPassView : public ScreenModel {
   ForgetPassSuccess* successScreen() const { return next_.get(); }
 
  private:
-  FormNotice passNotice_;
+  screenkit::FormNotice passNotice_;
   std::unique_ptr<ForgetPassSuccess> next_;
 };
 

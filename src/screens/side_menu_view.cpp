@@ -2,8 +2,8 @@
 
 namespace corvane::screens {
 
-SideMenuView::SideMenuView(app::Services services, Binding<std::int64_t> selection,
-                           Binding<bool> sideMenu)
+SideMenuView::SideMenuView(screenkit::Services services, screenkit::Binding<std::int64_t> selection,
+                           screenkit::Binding<bool> sideMenu)
     : ScreenModel(std::move(services)),
       selectedSideMenuTab(std::move(selection)),
       presentSideMenu(std::move(sideMenu)),
@@ -22,7 +22,7 @@ void SideMenuView::tapClose() {
 }
 
 std::string SideMenuView::userName() const {
-  return services_.preferences.username().value_or("");
+  return services_.preferences.get(keys::pref::username).value_or("");
 }
 
 }  // namespace corvane::screens

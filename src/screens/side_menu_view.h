@@ -4,21 +4,21 @@
 #include <cstdint>
 #include <string>
 
-#include "screens/binding.h"
-#include "screens/localization.h"
-#include "screens/screen_model.h"
+#include "screenkit/binding.h"
+#include "screenkit/localization.h"
+#include "screenkit/screen_model.h"
 #include "screens/side_menu_row_type.h"
 
 namespace corvane::screens {
 
-class SideMenuView : public ScreenModel {
+class SideMenuView : public screenkit::ScreenModel {
  public:
-  SideMenuView(app::Services services, Binding<std::int64_t> selectedSideMenuTab,
-               Binding<bool> presentSideMenu);
+  SideMenuView(screenkit::Services services, screenkit::Binding<std::int64_t> selectedSideMenuTab,
+               screenkit::Binding<bool> presentSideMenu);
 
-  Binding<std::int64_t> selectedSideMenuTab;
-  Binding<bool> presentSideMenu;
-  Localization locale;
+  screenkit::Binding<std::int64_t> selectedSideMenuTab;
+  screenkit::Binding<bool> presentSideMenu;
+  screenkit::Localization locale;
 
   void tapRow(SideMenuRowType row);
   void tapClose();  // the "Close" icon beside "Menu"
@@ -31,8 +31,8 @@ class SideMenuView : public ScreenModel {
 // area closes it.
 class SideMenu {
  public:
-  explicit SideMenu(Binding<bool> isShowing) : isShowing(std::move(isShowing)) {}
-  Binding<bool> isShowing;
+  explicit SideMenu(screenkit::Binding<bool> isShowing) : isShowing(std::move(isShowing)) {}
+  screenkit::Binding<bool> isShowing;
   static constexpr std::string_view kEdgeTransition = "leading";
   void tapDimmedArea() { isShowing.set(!isShowing.get()); }
 };

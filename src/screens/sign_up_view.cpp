@@ -1,12 +1,12 @@
 #include "screens/sign_up_view.h"
 
 #include "api/api_client.h"
-#include "screens/oops_alert.h"
+#include "screenkit/oops_alert.h"
 #include "screens/registaration_success_view.h"
 
 namespace corvane::screens {
 
-SignUPView::SignUPView(app::Services services, std::function<void()> dismiss)
+SignUPView::SignUPView(screenkit::Services services, std::function<void()> dismiss)
     : ScreenModel(std::move(services)),
       locale(services_.localeIdentifier),
       dismiss_(std::move(dismiss)),
@@ -51,8 +51,8 @@ void SignUPView::registerAccount() {
     if (result) {
       hop.services.log.info("signUp successful. User: ok");
       // The login form offers the new account next time it comes into view.
-      hop.services.preferences.setUsername(sentUsername);
-      hop.services.preferences.setPassword(sentPassword);
+      hop.services.preferences.set(keys::pref::username, sentUsername);
+      hop.services.preferences.set(keys::pref::password, sentPassword);
       hop([this] {
         showProgress = false;
         goToEmailVerification = true;
@@ -81,7 +81,7 @@ void SignUPView::closeAlert() {
 }
 
 std::string SignUPView::alertMessage() const {
-  return oopsMessage(services_.preferences.signupmsg());
+  return screenkit::oopsMessage(services_.preferences.get(keys::pref::signupmsg));
 }
 
 }  // namespace corvane::screens

@@ -7,18 +7,18 @@
 #include <optional>
 #include <string>
 
-#include "screens/form_notice.h"
-#include "screens/localization.h"
-#include "screens/screen_model.h"
+#include "screenkit/form_notice.h"
+#include "screenkit/localization.h"
+#include "screenkit/screen_model.h"
 
 namespace corvane::screens {
 
 class RegistarationSuccessView;
 
-class SignUPView : public ScreenModel {
+class SignUPView : public screenkit::ScreenModel {
  public:
   // `dismiss` leaves the screen (the login screen's stack pops it).
-  SignUPView(app::Services services, std::function<void()> dismiss);
+  SignUPView(screenkit::Services services, std::function<void()> dismiss);
   ~SignUPView() override;
 
   std::string email;
@@ -31,7 +31,7 @@ class SignUPView : public ScreenModel {
   bool showProgress = false;
   bool fail = false;
   std::string username;
-  Localization locale;
+  screenkit::Localization locale;
 
   bool showAlertPass() const { return passNotice_.shown(); }
   bool showToggleAlert() const { return toggleNotice_.shown(); }
@@ -48,14 +48,14 @@ class SignUPView : public ScreenModel {
   std::string_view passwordIcon() const { return visible ? "eye" : "eye.fill"; }
   std::string_view rePasswordIcon() const { return visible2 ? "eye" : "eye.fill"; }
   std::string_view checkBoxImage() const { return toggle ? "checkBoxTick" : "checkBox"; }
-  int privacyUnderline() const { return underlineWidth(UnderlinedLink::privacyPolicy, locale); }
+  int privacyUnderline() const { return screenkit::underlineWidth(screenkit::UnderlinedLink::privacyPolicy, locale); }
 
   RegistarationSuccessView* registrationSuccess() const { return success_.get(); }
 
  private:
   std::function<void()> dismiss_;
-  FormNotice passNotice_;
-  FormNotice toggleNotice_;
+  screenkit::FormNotice passNotice_;
+  screenkit::FormNotice toggleNotice_;
   std::unique_ptr<RegistarationSuccessView> success_;
 };
 

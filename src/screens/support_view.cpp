@@ -1,15 +1,15 @@
 #include "screens/support_view.h"
 
-#include "app/notification_names.h"
+#include "keys/notification_names.h"
 #include "platform/opener/url_text.h"
 
 namespace corvane::screens {
 
-SupportView::SupportView(app::Services services, Binding<bool> sideMenu)
+SupportView::SupportView(screenkit::Services services, screenkit::Binding<bool> sideMenu)
     : ScreenModel(std::move(services)), presentSideMenu(std::move(sideMenu)) {}
 
 std::string SupportView::supportEmailUrl() const {
-  const std::string address = services_.preferences.emailLink().value_or("");
+  const std::string address = services_.preferences.get(keys::pref::emailLink).value_or("");
   return platform::percentEncodeQuery("mailto:" + address + "?subject=" + "&body=");
 }
 
@@ -26,7 +26,7 @@ std::optional<std::string> SupportView::tapEmail() {
 
 std::optional<std::string> SupportView::tapChat() {
   std::optional<std::string> opened;
-  const auto link = services_.preferences.whatsappLink();
+  const auto link = services_.preferences.get(keys::pref::whatsappLink);
   if (link && platform::formsValidUrl(*link)) {
     services_.opener.open(*link);
     opened = *link;
@@ -37,7 +37,7 @@ std::optional<std::string> SupportView::tapChat() {
 
 void SupportView::tapClose() {
   services_.mainLoop.post(
-      [&notifications = services_.notifications] { notifications.post(app::kClose); });
+      [&notifications = services_.notifications] { notifications.post(keys::kClose); });
 }
 
 }  // namespace corvane::screens

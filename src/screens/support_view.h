@@ -4,16 +4,16 @@
 #include <optional>
 #include <string>
 
-#include "screens/binding.h"
-#include "screens/screen_model.h"
+#include "screenkit/binding.h"
+#include "screenkit/screen_model.h"
 
 namespace corvane::screens {
 
-class SupportView : public ScreenModel {
+class SupportView : public screenkit::ScreenModel {
  public:
-  SupportView(app::Services services, Binding<bool> presentSideMenu);
+  SupportView(screenkit::Services services, screenkit::Binding<bool> presentSideMenu);
 
-  Binding<bool> presentSideMenu;  // passed in, not changed here
+  screenkit::Binding<bool> presentSideMenu;  // passed in, not changed here
 
   struct Row {
     std::string_view icon, title, subtitle;

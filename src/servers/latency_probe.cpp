@@ -2,7 +2,7 @@
 
 #include "ping/echo_pinger.h"
 #include "ping/host_resolution.h"
-#include "servers/latency_services.h"
+#include "screenkit/latency_services.h"
 
 namespace corvane::servers {
 

@@ -9,10 +9,11 @@
 
 #include "ping/ping_configuration.h"
 #include "platform/mainloop/main_loop.h"
+#include "screenkit/latency_services.h"
 
 namespace corvane::servers {
 
-struct LatencyServices;
+using screenkit::LatencyServices;
 
 class LatencyProbe {
  public:

@@ -4,15 +4,16 @@
 #include <cstdio>
 
 #include "api/api_client.h"
-#include "app/notification_names.h"
+#include "keys/notification_names.h"
+#include "keys/tunnel_status_text.h"
 #include "servers/config_text.h"
 #include "servers/latency_probe.h"
-#include "servers/latency_services.h"
+#include "screenkit/latency_services.h"
 #include "servers/protocol_preferences.h"
 
 namespace corvane::servers {
 
-ServerListView::ServerListView(app::Services services, ProtocolSelection& protocolFlags,
+ServerListView::ServerListView(screenkit::Services services, ProtocolSelection& protocolFlags,
                                std::function<void()> dismiss)
     : ScreenModel(std::move(services)),
       flags(protocolFlags),
@@ -38,8 +39,8 @@ void ServerListView::selectAndStore(VpnProtocol protocol) {
 void ServerListView::appear() {
   auto& prefs = services_.preferences;
   // WireGuard is the default protocol, applied once per installation.
-  if (!prefs.initialProtocolSelect()) {
-    prefs.setInitialProtocolSelect(true);
+  if (!prefs.get(keys::pref::initialProtocolSelect)) {
+    prefs.set(keys::pref::initialProtocolSelect, true);
     selectAndStore(VpnProtocol::wireGuard);
   }
   services_.vpn.loadAllFromPreferences(
@@ -54,7 +55,9 @@ void ServerListView::appear() {
           if (vpnManagerEnterprise->isEnabled()) {
             const bool connected =
                 vpnManagerEnterprise->connectionStatus() == platform::VpnStatus::connected;
-            services_.preferences.setVpnStatus(connected ? "Connected" : "Disconnected");
+            services_.preferences.set(
+                keys::pref::vpnStatus,
+                std::string(connected ? keys::TunnelStatusText::connected : keys::TunnelStatusText::disconnected));
           }
           changed();
         });
@@ -62,8 +65,8 @@ void ServerListView::appear() {
   readProtocolKeys();
   refreshed_ = false;
   changed();
-  const std::string username = prefs.username().value_or("");
-  const std::string password = prefs.password().value_or("");
+  const std::string username = prefs.get(keys::pref::username).value_or("");
+  const std::string password = prefs.get(keys::pref::password).value_or("");
   services_.api.login(username, password, [this, hop = hop()](Result<api::User> result) {
     if (!result) {
       hop.services.log.info("Login error: " + result.error().toString());
@@ -89,21 +92,14 @@ void ServerListView::appear() {
 void ServerListView::statusChanged() {
   if (!vpnManagerEnterprise) return;
   status = vpnManagerEnterprise->connectionStatus();
-  const char* text = nullptr;
-  switch (*status) {
-    case platform::VpnStatus::invalid:
-    case platform::VpnStatus::disconnected: text = "Disconnected"; break;
-    case platform::VpnStatus::connecting: text = "Connecting"; break;
-    case platform::VpnStatus::connected: text = "Connected"; break;
-    case platform::VpnStatus::disconnecting: text = "Disconnecting"; break;
-    case platform::VpnStatus::reasserting: break;
+  if (auto text = keys::TunnelStatusText::of(*status)) {
+    services_.preferences.set(keys::pref::vpnStatus, std::string(*text));
   }
-  if (text != nullptr) services_.preferences.setVpnStatus(std::string(text));
   changed();
 }
 
 std::string ServerListView::vpnStatusText() const {
-  return services_.preferences.vpnStatus().value_or("Disconnected");
+  return keys::TunnelStatusText::shown(services_.preferences.get(keys::pref::vpnStatus));
 }
 
 void ServerListView::setSearchText(std::string text) {
@@ -112,9 +108,9 @@ void ServerListView::setSearchText(std::string text) {
 }
 
 void ServerListView::tapProtocol(VpnProtocol protocol) {
-  if (vpnStatusText() == "Connected") {
+  if (vpnStatusText() == keys::TunnelStatusText::connected) {
     // The choice waits for "DISCONNECT"; the flags stay as they are.
-    services_.preferences.setSelectedTypeProtocol(protocolInfo(protocol).code);
+    services_.preferences.set(keys::pref::selectedTypeProtocol, protocolInfo(protocol).code);
     changeProtocolAlert = true;
   } else {
     selectAndStore(protocol);
@@ -123,10 +119,10 @@ void ServerListView::tapProtocol(VpnProtocol protocol) {
 }
 
 void ServerListView::tapDisconnect() {
-  if (auto protocol = protocolForCode(services_.preferences.selectedTypeProtocol())) {
+  if (auto protocol = protocolForCode(services_.preferences.get(keys::pref::selectedTypeProtocol))) {
     selectAndStore(*protocol);
   }
-  services_.notifications.post(app::kDisconnectFromServer);
+  services_.notifications.post(keys::kDisconnectFromServer);
   changeProtocolAlert = false;
   changed();
 }
@@ -155,13 +151,13 @@ ServerListView::TapOutcome ServerListView::tapServer(const api::IPBundle& server
     return TapOutcome::ignored;
   }
   auto& prefs = services_.preferences;
-  prefs.setInitialServerSelected(true);
-  prefs.setCountryCode(server.countryCode);
-  prefs.setCountryName(server.countryName);
-  prefs.setIpName(server.ipName);
+  prefs.set(keys::pref::initialServerSelected, true);
+  prefs.set(keys::pref::countryCode, server.countryCode);
+  prefs.set(keys::pref::countryName, server.countryName);
+  prefs.set(keys::pref::ipName, server.ipName);
   if (!wireGuard) {
     // Undecodable text is removed rather than kept from an earlier server.
-    prefs.setConfig(decodeServerConfig(*server.config));
+    prefs.set(keys::pref::config, decodeServerConfig(*server.config));
     onMainLoop([this] { finishTap(); });
     changed();
     return TapOutcome::stored;
@@ -181,8 +177,8 @@ ServerListView::TapOutcome ServerListView::tapServer(const api::IPBundle& server
       });
       return;
     }
-    hop.services.preferences.setVpnServerID(vpnServerID);
-    hop.services.preferences.setIpID(ipID);
+    hop.services.preferences.set(keys::pref::vpnServerID, vpnServerID);
+    hop.services.preferences.set(keys::pref::ipID, ipID);
     hop([this] { finishTap(); });
   });
   changed();
@@ -196,7 +192,7 @@ void ServerListView::finishTap() {
   auto& notifications = services_.notifications;
   auto dismiss = dismiss_;
   if (dismiss) dismiss();
-  notifications.post(app::kConnectFromServer);
+  notifications.post(keys::kConnectFromServer);
 }
 
 std::string_view ServerListView::headerText() const {

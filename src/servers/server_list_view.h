@@ -11,8 +11,8 @@
 
 #include "platform/notifications/notification_center.h"
 #include "platform/vpn/vpn_service.h"
-#include "screens/localization.h"
-#include "screens/screen_model.h"
+#include "screenkit/localization.h"
+#include "screenkit/screen_model.h"
 #include "servers/protocol_selection.h"
 #include "servers/server_catalogue.h"
 
@@ -20,12 +20,12 @@ namespace corvane::servers {
 
 class LatencyProbe;
 
-class ServerListView : public screens::ScreenModel {
+class ServerListView : public screenkit::ScreenModel {
  public:
   // What a server tap did, for the CLI's report.
   enum class TapOutcome { ignored, stored, fetching };
 
-  ServerListView(app::Services services, ProtocolSelection& flags, std::function<void()> dismiss);
+  ServerListView(screenkit::Services services, ProtocolSelection& flags, std::function<void()> dismiss);
   ~ServerListView() override;
 
   std::string searchText;
@@ -34,7 +34,7 @@ class ServerListView : public screens::ScreenModel {
   std::optional<platform::VpnStatus> status;
   std::shared_ptr<platform::TunnelProviderManager> vpnManagerEnterprise;
   bool changeProtocolAlert = false;
-  screens::Localization locale;
+  screenkit::Localization locale;
   // Besides the one shared value, each report kept by server address (milliseconds), for
   // callers that list every row at once (corvanectl servers --ping).
   std::map<std::string, double> reportsByAddress;

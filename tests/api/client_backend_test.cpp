@@ -7,12 +7,12 @@
 #include "api/support/api_harness.h"
 #include "api/support/backend_process.h"
 #include "api/support/eventually.h"
-#include "app/preference_key.h"
+#include "keys/preference_key.h"
 
 namespace corvane::api {
 namespace {
 
-namespace Key = app::PreferenceKey;
+namespace Key = keys::pref;
 
 constexpr const char* kDemoUser = "demo@corvane.test";
 constexpr const char* kDemoPassword = "corvane-demo-2026";
@@ -50,14 +50,14 @@ test::BackendProcess* ClientWithBackend::backend_ = nullptr;
 
 TEST_F(ClientWithBackend, DiscoveryFindsTheApiDomainAndTheAnnouncements) {
   auto harness = discoveredClient();
-  EXPECT_EQ(harness->preferences().stringForKey(Key::domainLink), backend_->domain());
+  EXPECT_EQ(harness->preferences().stringForKey(Key::domainLink.key), backend_->domain());
   EXPECT_TRUE(harness->logged("Successfully set domain_link to: " + backend_->domain()));
-  EXPECT_TRUE(harness->preferences().stringForKey(Key::aboutUsLink));
-  EXPECT_TRUE(harness->preferences().stringForKey(Key::whatsappLink));
+  EXPECT_TRUE(harness->preferences().stringForKey(Key::aboutUsLink.key));
+  EXPECT_TRUE(harness->preferences().stringForKey(Key::whatsappLink.key));
 
   harness->client().fetchAnnouncements();
-  EXPECT_TRUE(test::eventually([&] { return harness->preferences().stringForKey(Key::announcementTwo).has_value(); }));
-  EXPECT_TRUE(harness->preferences().stringForKey(Key::announcementOne));
+  EXPECT_TRUE(test::eventually([&] { return harness->preferences().stringForKey(Key::announcementTwo.key).has_value(); }));
+  EXPECT_TRUE(harness->preferences().stringForKey(Key::announcementOne.key));
 }
 
 TEST_F(ClientWithBackend, DemoLoginReturnsTheCatalogueAndAWrongPasswordIsRefused) {
@@ -67,8 +67,8 @@ TEST_F(ClientWithBackend, DemoLoginReturnsTheCatalogueAndAWrongPasswordIsRefused
   EXPECT_EQ(user->responseCode, 1);
   ASSERT_TRUE(user->ipBundle);
   EXPECT_GE(user->ipBundle->size(), 60u);
-  EXPECT_EQ(harness->preferences().stringForKey(Key::loginmessage), user->message);
-  EXPECT_EQ(harness->preferences().stringForKey(Key::anntitle), user->annTitle);
+  EXPECT_EQ(harness->preferences().stringForKey(Key::loginmessage.key), user->message);
+  EXPECT_EQ(harness->preferences().stringForKey(Key::anntitle.key), user->annTitle);
 
   auto refused = harness->login(kDemoUser, "not the password");
   ASSERT_FALSE(refused);
@@ -79,7 +79,7 @@ TEST_F(ClientWithBackend, DemoLoginReturnsTheCatalogueAndAWrongPasswordIsRefused
 TEST_F(ClientWithBackend, SignUpRefusesATakenNameAndDifferingPasswords) {
   auto harness = discoveredClient();
   const std::string name = newAccount(*harness, "first-pass-1");
-  EXPECT_TRUE(harness->preferences().stringForKey(Key::signupmsg));
+  EXPECT_TRUE(harness->preferences().stringForKey(Key::signupmsg.key));
 
   auto taken = harness->signUp(name, "other-pass-1", "other-pass-1", name);
   ASSERT_FALSE(taken);
@@ -96,7 +96,7 @@ TEST_F(ClientWithBackend, PasswordResetWithTheMailedCodeChangesThePassword) {
   auto harness = discoveredClient();
   const std::string name = newAccount(*harness, "before-reset-1");
   ASSERT_TRUE(harness->requestPasswordReset(name));
-  EXPECT_TRUE(harness->preferences().stringForKey(Key::forgetpassmsg));
+  EXPECT_TRUE(harness->preferences().stringForKey(Key::forgetpassmsg.key));
   const auto code = backend_->resetCode(name);
   ASSERT_TRUE(code);
 
@@ -106,7 +106,7 @@ TEST_F(ClientWithBackend, PasswordResetWithTheMailedCodeChangesThePassword) {
 
   auto reset = harness->resetPassword(name, *code, "after-reset-1", "after-reset-1");
   ASSERT_TRUE(reset) << reset.error().toString();
-  EXPECT_TRUE(harness->preferences().stringForKey(Key::resetpasswordmsg));
+  EXPECT_TRUE(harness->preferences().stringForKey(Key::resetpasswordmsg.key));
   EXPECT_FALSE(harness->login(name, "before-reset-1"));
   EXPECT_TRUE(harness->login(name, "after-reset-1"));
 }
@@ -135,11 +135,11 @@ TEST_F(ClientWithBackend, DevicesWireGuardAndSignOut) {
     if (server.type == 5) wireGuard = &server;
   }
   ASSERT_NE(wireGuard, nullptr);
-  harness->preferences().setString(Key::username, name);
-  harness->preferences().setString(Key::password, password);
+  harness->preferences().setString(Key::username.key, name);
+  harness->preferences().setString(Key::password.key, password);
   auto config = harness->fetchWireGuardConfig(wireGuard->vpnServerID.value_or(0), wireGuard->ipID.value_or(0), 1);
   ASSERT_TRUE(config) << config.error().toString();
-  const auto stored = harness->preferences().stringForKey(Key::config);
+  const auto stored = harness->preferences().stringForKey(Key::config.key);
   ASSERT_TRUE(stored);
   EXPECT_NE(stored->find("[Interface]"), std::string::npos);
 

@@ -6,14 +6,14 @@
 #include "api/support/eventually.h"
 #include "api/support/script_server.h"
 #include "api/support/test_pki.h"
-#include "app/preference_key.h"
+#include "keys/preference_key.h"
 
 namespace corvane::api {
 namespace {
 
 using test::ScriptedReply;
 using test::ScriptServer;
-namespace Key = app::PreferenceKey;
+namespace Key = keys::pref;
 
 constexpr const char* kApiHostMarker = "<api host>";
 constexpr const char* kSourceMarker = "<source>";
@@ -61,13 +61,13 @@ TEST_P(FetchLinks, StoresLinksAndDomainAsTheTableSays) {
     sources_.answer("GET", "/domain", *c.sourceReply);
   }
   test::ApiHarness harness(https_.hostPort(), pki_.writeCaFile(folder_.path()));
-  harness.preferences().setString(Key::aboutUsLink, "old");
-  harness.preferences().setString(Key::whatsappLink, "old");
+  harness.preferences().setString(Key::aboutUsLink.key, "old");
+  harness.preferences().setString(Key::whatsappLink.key, "old");
 
   // The completion may say "enter" only once the domain is in place.
   test::Awaited<std::pair<bool, std::optional<std::string>>> awaited;
   harness.client().fetchLinks([&harness, done = awaited.completion()](bool mayEnter) {
-    done({mayEnter, harness.preferences().stringForKey(Key::domainLink)});
+    done({mayEnter, harness.preferences().stringForKey(Key::domainLink.key)});
   });
   auto outcome = awaited.get();
   ASSERT_TRUE(outcome);
@@ -75,7 +75,7 @@ TEST_P(FetchLinks, StoresLinksAndDomainAsTheTableSays) {
   const auto expectedDomain =
       c.domain ? std::optional(replaced(*c.domain, kApiHostMarker, https_.hostPort())) : std::nullopt;
   EXPECT_EQ(outcome->second, expectedDomain);
-  EXPECT_EQ(harness.preferences().stringForKey(Key::aboutUsLink), c.aboutUs);
+  EXPECT_EQ(harness.preferences().stringForKey(Key::aboutUsLink.key), c.aboutUs);
   if (!c.logLine.empty()) {
     bool found = false;
     for (const auto& line : harness.lines()) found = found || line.rfind(c.logLine, 0) == 0;
@@ -116,13 +116,13 @@ TEST_F(Discovery, MissingLinksAreRemovedAndAnUnreachableHostKeepsTheSplash) {
   https_.answer("GET", "/app-api-v1/get-links", ScriptedReply::json(200, R"({"domain_link_1":"x y"})"));
   {
     test::ApiHarness harness(https_.hostPort(), pki_.writeCaFile(folder_.path()));
-    harness.preferences().setString(Key::whatsappLink, "https://wa.old");
+    harness.preferences().setString(Key::whatsappLink.key, "https://wa.old");
     EXPECT_TRUE(harness.fetchLinks());
-    EXPECT_EQ(harness.preferences().stringForKey(Key::whatsappLink), std::nullopt);
+    EXPECT_EQ(harness.preferences().stringForKey(Key::whatsappLink.key), std::nullopt);
   }
   test::ApiHarness unreachable("127.0.0.1:1");
   EXPECT_FALSE(unreachable.fetchLinks());
-  EXPECT_FALSE(unreachable.preferences().stringForKey(Key::domainLink));
+  EXPECT_FALSE(unreachable.preferences().stringForKey(Key::domainLink.key));
   bool logged = false;
   for (const auto& line : unreachable.lines()) logged = logged || line.rfind("Error fetching links: ", 0) == 0;
   EXPECT_TRUE(logged);
@@ -132,7 +132,7 @@ TEST_F(Discovery, UntrustedCertificateIsAFetchError) {
   https_.answer("GET", "/app-api-v1/get-links", ScriptedReply::json(200, "{}"));
   test::ApiHarness harness(https_.hostPort());  // the test CA is not trusted
   EXPECT_FALSE(harness.fetchLinks());
-  EXPECT_FALSE(harness.preferences().stringForKey(Key::domainLink));
+  EXPECT_FALSE(harness.preferences().stringForKey(Key::domainLink.key));
 }
 
 // ---- announcements -------------------------------------------------------------------------
@@ -151,18 +151,18 @@ TEST_P(FetchAnnouncements, StoresBothTextsOrLogsWhy) {
   const auto& c = GetParam();
   https_.answer("GET", "/app-api-v1/announcement-info", c.reply);
   test::ApiHarness harness(https_.hostPort(), pki_.writeCaFile(folder_.path()));
-  harness.preferences().setString(Key::announcementOne, "kept");
+  harness.preferences().setString(Key::announcementOne.key, "kept");
   harness.client().fetchAnnouncements();
   if (c.logLine.empty()) {
     // "announcementTwo" is written last.
-    ASSERT_TRUE(test::eventually([&] { return harness.preferences().stringForKey(Key::announcementTwo) == "Two"; }));
-    EXPECT_EQ(harness.preferences().stringForKey(Key::announcementOne), c.one);
+    ASSERT_TRUE(test::eventually([&] { return harness.preferences().stringForKey(Key::announcementTwo.key) == "Two"; }));
+    EXPECT_EQ(harness.preferences().stringForKey(Key::announcementOne.key), c.one);
   } else {
     ASSERT_TRUE(test::eventually([&] {
       for (const auto& line : harness.lines()) if (line.rfind(c.logLine, 0) == 0) return true;
       return false;
     })) << c.logLine;
-    EXPECT_EQ(harness.preferences().stringForKey(Key::announcementOne), "kept");
+    EXPECT_EQ(harness.preferences().stringForKey(Key::announcementOne.key), "kept");
   }
 }
 

@@ -9,7 +9,7 @@
 #include "api/support/api_harness.h"
 #include "api/support/eventually.h"
 #include "api/support/script_server.h"
-#include "app/preference_key.h"
+#include "keys/preference_key.h"
 
 namespace corvane::api {
 namespace {
@@ -17,13 +17,13 @@ namespace {
 using nlohmann::json;
 using test::ScriptedReply;
 using test::ScriptServer;
-namespace Key = app::PreferenceKey;
+namespace Key = keys::pref;
 
 class Operations : public ::testing::Test {
  protected:
   explicit Operations(std::chrono::milliseconds postTimeout = std::chrono::seconds(60))
       : harness_("127.0.0.1:1", std::nullopt, postTimeout) {
-    harness_.preferences().setString(Key::domainLink, api_.hostPort());
+    harness_.preferences().setString(Key::domainLink.key, api_.hostPort());
   }
   json lastBody(const std::string& path) {
     for (auto& request : api_.requests()) {
@@ -71,8 +71,8 @@ class LoginAnswers : public Operations, public ::testing::WithParamInterface<Log
 TEST_P(LoginAnswers, FollowTheAnswerRules) {
   const LoginCase& c = GetParam();
   api_.answer("POST", "/app-api-v1/login", c.reply);
-  harness_.preferences().setString(Key::loginmessage, "old");
-  harness_.preferences().setString(Key::anntitle, "old");
+  harness_.preferences().setString(Key::loginmessage.key, "old");
+  harness_.preferences().setString(Key::anntitle.key, "old");
   auto user = harness_.login("ann", "pw");
   if (c.error) {
     ASSERT_FALSE(user);
@@ -82,7 +82,7 @@ TEST_P(LoginAnswers, FollowTheAnswerRules) {
     ASSERT_TRUE(user->ipBundle);
     EXPECT_EQ(user->ipBundle->size(), c.servers);
   }
-  EXPECT_EQ(harness_.preferences().stringForKey(Key::loginmessage), c.message);
+  EXPECT_EQ(harness_.preferences().stringForKey(Key::loginmessage.key), c.message);
 }
 
 
@@ -127,10 +127,10 @@ struct MessageOperation {
 };
 
 const MessageOperation kMessageOperations[] = {
-    {"/app-api-v1/sign-up", Key::signupmsg, [](auto& h) { return h.signUp("ann", "pw", "pw", "ann@x.test"); }},
-    {"/app-api-v1/reset-password-token-request", Key::forgetpassmsg,
+    {"/app-api-v1/sign-up", Key::signupmsg.key, [](auto& h) { return h.signUp("ann", "pw", "pw", "ann@x.test"); }},
+    {"/app-api-v1/reset-password-token-request", Key::forgetpassmsg.key,
      [](auto& h) { return h.requestPasswordReset("ann"); }},
-    {"/app-api-v1/reset-password", Key::resetpasswordmsg,
+    {"/app-api-v1/reset-password", Key::resetpasswordmsg.key,
      [](auto& h) { return h.resetPassword("ann", "123456", "new", "new"); }},
 };
 
@@ -199,18 +199,18 @@ TEST_F(Operations, WireGuardConfigurationAnswers) {
       {ScriptedReply::json(200, R"({"result":5})"), Error("DecodingError", 4), "old"},
       {ScriptedReply::json(404, R"({"result":"x"})"), Error("HTTPError", 404), "old"},
   };
-  harness_.preferences().setString(Key::username, "ann");
-  harness_.preferences().setString(Key::password, "p)w");
+  harness_.preferences().setString(Key::username.key, "ann");
+  harness_.preferences().setString(Key::password.key, "p)w");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.reply.body.value_or(""));
     api_.answer("POST", "/app-api-v1/wireguard-user-con", c.reply);
-    harness_.preferences().setString(Key::config, "old");
+    harness_.preferences().setString(Key::config.key, "old");
     auto result = harness_.fetchWireGuardConfig(17, 42, 1);
     EXPECT_EQ(result.ok(), !c.error);
     if (c.error && !result) {
       EXPECT_EQ(result.error(), *c.error) << result.error().toString();
     }
-    EXPECT_EQ(harness_.preferences().stringForKey(Key::config), c.config);
+    EXPECT_EQ(harness_.preferences().stringForKey(Key::config.key), c.config);
   }
   // The stored password goes out as stored, ")" included.
   EXPECT_EQ(lastBody("/app-api-v1/wireguard-user-con"),
@@ -220,7 +220,7 @@ TEST_F(Operations, WireGuardConfigurationAnswers) {
 
 TEST_F(Operations, WireGuardConfigurationWithoutStoredCredentialsFails) {
   api_.answer("POST", "/app-api-v1/wireguard-user-con", ScriptedReply::json(200, R"({"result":"x"})"));
-  harness_.preferences().setString(Key::username, "ann");  // no password stored
+  harness_.preferences().setString(Key::username.key, "ann");  // no password stored
   auto result = harness_.fetchWireGuardConfig(1, 2, 0);
   ASSERT_FALSE(result);
   EXPECT_EQ(result.error(), Error("wgconfigerror", 401));
@@ -259,7 +259,7 @@ TEST_F(Operations, PostsWithoutAUsableDomainFailWithALogLineAndSendNothing) {
   } cases[] = {{std::nullopt, 1}, {"api host.test", 2}, {"", 2}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.domain.value_or("<none>"));
-    harness_.preferences().setString(Key::domainLink, c.domain);
+    harness_.preferences().setString(Key::domainLink.key, c.domain);
     test::Awaited<Result<User>> awaited;
     harness_.client().login("ann", "pw", awaited.completion());
     auto user = awaited.get();
@@ -268,7 +268,7 @@ TEST_F(Operations, PostsWithoutAUsableDomainFailWithALogLineAndSendNothing) {
     EXPECT_EQ(user->error(), Error("EndpointError", c.code));
     EXPECT_NE(awaited.thread(), std::this_thread::get_id());
   }
-  harness_.preferences().setString(Key::domainLink, std::nullopt);
+  harness_.preferences().setString(Key::domainLink.key, std::nullopt);
   harness_.client().setPinOffline("ann", "pw");
   EXPECT_TRUE(test::eventually([&] {
     int lines = 0;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/notification_names.h"
+#include "keys/notification_names.h"
 #include "common/screen_env.h"
 #include "screens/login_view.h"
 #include "screens/main_tabbed_view.h"
@@ -34,7 +34,7 @@ class ContentViewTest : public ::testing::Test {
 
 TEST_F(ContentViewTest, EntersTwoSecondsAfterTheLinkTableByTheSignInFlag) {
   for (bool loggedIn : {false, true}) {
-    env.preferences.setLoggedIn(loggedIn);
+    env.preferences.set(keys::pref::loggedIn, loggedIn);
     linkTable(200, "{}");
     ContentView root(env.services());
     appearAndDecide(root);
@@ -61,7 +61,7 @@ TEST_F(ContentViewTest, FailedLinkTableShowsServerErrorForTwoAndAHalfSeconds) {
   // A body that is not JSON, and no body at all.
   const Case cases[] = {{200, "this is not json"}, {204, std::nullopt}};
   for (const Case& c : cases) {
-    env.preferences.setLoggedIn(true);  // even signed in, a failed gate never enters
+    env.preferences.set(keys::pref::loggedIn, true);  // even signed in, a failed gate never enters
     linkTable(c.status, c.body);
     ContentView root(env.services());
     appearAndDecide(root);
@@ -95,8 +95,8 @@ TEST_F(ContentViewTest, LoginSuccessMovesTheRootToTheMainContainer) {
   env.loop.advance(seconds(2.0));
   ASSERT_EQ(root.shown(), Child::login);
   // The login screen stores the flag before it posts.
-  env.preferences.setLoggedIn(true);
-  env.notifications.post(kLoginSuccess);
+  env.preferences.set(keys::pref::loggedIn, true);
+  env.notifications.post(keys::kLoginSuccess);
   EXPECT_EQ(root.shown(), Child::main);
   ASSERT_NE(root.main(), nullptr);
   env.loop.runPending();  // the retired login screen goes

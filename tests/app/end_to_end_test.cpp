@@ -5,10 +5,10 @@
 
 #include "api/support/backend_process.h"
 #include "app/content_view.h"
-#include "app/notification_names.h"
+#include "keys/notification_names.h"
 #include "common/screen_env.h"
 #include "screens/connect_device_view.h"
-#include "screens/home_view.h"
+#include "tunnel/home_view.h"
 #include "screens/login_view.h"
 #include "screens/main_tabbed_view.h"
 #include "servers/server_list_view.h"
@@ -23,15 +23,15 @@ TEST(EndToEnd, MainRoadAgainstTheReferenceBackend) {
   launch.demo = true;
   test::BackendProcess backend(launch);
   test::ScreenEnv env(test::ScreenEnv::Backend{backend.apiHost(), backend.caFile()});
-  env.count(std::string(kLoginSuccess));
-  env.count(std::string(kConnectFromServer));
+  env.count(std::string(keys::kLoginSuccess));
+  env.count(std::string(keys::kConnectFromServer));
 
   // Start-up gate: the link table names the API domain; 2.0 s later the login screen.
   ContentView root(env.services());
   root.appear();
   ASSERT_TRUE(env.settle([&] { return root.enterDecision().has_value(); }));
   ASSERT_EQ(root.enterDecision(), true);
-  EXPECT_EQ(env.preferences.domainLink(), backend.domain());
+  EXPECT_EQ(env.preferences.get(keys::pref::domainLink), backend.domain());
   env.loop.advance(seconds(2.0));
   ASSERT_EQ(root.shown(), ContentView::Child::login);
 
@@ -43,11 +43,11 @@ TEST(EndToEnd, MainRoadAgainstTheReferenceBackend) {
   login.login();
   ASSERT_TRUE(env.settle([&] { return root.shown() == ContentView::Child::main; }));
   EXPECT_EQ(env.posted["LoginSuccess"], 1);
-  EXPECT_TRUE(env.preferences.loggedIn());
+  EXPECT_TRUE(env.preferences.get(keys::pref::loggedIn));
   screens::MainTabbedView& main = *root.main();
 
   // The picker refreshes the catalogue through login; WireGuard is the default.
-  screens::HomeView& home = *main.home();
+  tunnel::HomeView& home = *main.home();
   home.openServerList();
   servers::ServerListView& list = *home.serverList();
   list.appear();
@@ -58,18 +58,18 @@ TEST(EndToEnd, MainRoadAgainstTheReferenceBackend) {
 
   // Protocol change (not connected: at once), then a tap on the first OpenVPN server.
   list.tapProtocol(servers::VpnProtocol::openVpn);
-  EXPECT_TRUE(env.preferences.openVPN());
-  EXPECT_FALSE(env.preferences.wireGuard());
+  EXPECT_TRUE(env.preferences.get(keys::pref::openVPN));
+  EXPECT_FALSE(env.preferences.get(keys::pref::wireGuard));
   const auto sections = list.sections();
   ASSERT_FALSE(sections.empty());
   const api::IPBundle server = list.ipBundle()[sections.front().serverIndices.front()];
   ASSERT_EQ(list.tapServer(server), servers::ServerListView::TapOutcome::stored);
   env.loop.runPending();
   EXPECT_EQ(env.posted["ConnectFromServer"], 1);
-  EXPECT_EQ(env.preferences.ipName(), server.ipName);
-  EXPECT_EQ(env.preferences.countryName(), server.countryName);
-  ASSERT_TRUE(env.preferences.config().has_value());
-  EXPECT_FALSE(env.preferences.config()->empty());
+  EXPECT_EQ(env.preferences.get(keys::pref::ipName), server.ipName);
+  EXPECT_EQ(env.preferences.get(keys::pref::countryName), server.countryName);
+  ASSERT_TRUE(env.preferences.get(keys::pref::config).has_value());
+  EXPECT_FALSE(env.preferences.get(keys::pref::config)->empty());
   EXPECT_EQ(home.serverList(), nullptr);  // the picker dismissed itself
 
   // The device list shows this device, registered by the login.
@@ -84,7 +84,7 @@ TEST(EndToEnd, MainRoadAgainstTheReferenceBackend) {
   // Log-out keeps the credentials for the prefilled login form.
   main.setPresentSideMenu(true);
   main.sideMenuView().tapRow(screens::SideMenuRowType::logOut);
-  EXPECT_FALSE(env.preferences.loggedIn());
+  EXPECT_FALSE(env.preferences.get(keys::pref::loggedIn));
   ASSERT_NE(main.login(), nullptr);
   main.login()->appear();
   EXPECT_EQ(main.login()->email, "demo@corvane.test");

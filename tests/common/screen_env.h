@@ -19,7 +19,8 @@
 #include "api/api_client.h"
 #include "api/support/script_server.h"
 #include "api/support/test_pki.h"
-#include "app/services.h"
+#include "app/content_view.h"
+#include "screenkit/services.h"
 #include "platform/device/fixed_device_info.h"
 #include "platform/url/curl_url_loader.h"
 #include "platform/log/log.h"
@@ -63,7 +64,7 @@ class ScreenEnv {
         api(*standard_, keychain, device_, loader_, log_,
             api::ApiClient::Options{.apiHost = backend ? backend->apiHost : https.hostPort(),
                                     .postTimeout = std::chrono::milliseconds(5000)}) {
-    if (!backend) preferences.setDomainLink(http.hostPort());
+    if (!backend) preferences.set(keys::pref::domainLink, http.hostPort());
   }
 
   // Runs what the loader hands to the main loop until `done()` holds (wall-time ceiling).
@@ -98,8 +99,8 @@ class ScreenEnv {
 
   const platform::Paths& paths() const { return paths_; }
 
-  app::Services services(std::string locale = "en_US") {
-    return app::Services{.preferences = preferences,
+  screenkit::Services services(std::string locale = "en_US") {
+    return screenkit::Services{.preferences = preferences,
                          .groupPreferences = &groupPreferences,
                          .keychain = keychain,
                          .api = api,
@@ -109,7 +110,10 @@ class ScreenEnv {
                          .vpn = vpn,
                          .log = log_,
                          .latency = nullptr,
-                         .localeIdentifier = std::move(locale)};
+                         .localeIdentifier = std::move(locale),
+                         .makeRoot = [](screenkit::Services services) -> std::unique_ptr<screenkit::ScreenModel> {
+                           return std::make_unique<app::ContentView>(std::move(services));
+                         }};
   }
   platform::Log log() const { return log_; }
 
@@ -137,8 +141,8 @@ class ScreenEnv {
   std::unique_ptr<platform::SqlitePreferenceStore> group_;
 
  public:
-  app::Preferences preferences;
-  app::AppGroupPreferences groupPreferences;
+  keys::Preferences preferences;
+  keys::Preferences groupPreferences;
 
  private:
   platform::FileSecItemBackend secItems_;

@@ -10,8 +10,8 @@ namespace {
 class DevicesTest : public ::testing::Test {
  protected:
   DevicesTest() {
-    env.preferences.setUsername("ada@example.org");
-    env.preferences.setPassword("secret");
+    env.preferences.set(keys::pref::username, "ada@example.org");
+    env.preferences.set(keys::pref::password, "secret");
     (void)env.keychain.setString("0f8fad5b-d9cb-469f-a165-70867728950e", "UUID");
   }
   void appearAndSettle() {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/notification_names.h"
+#include "keys/notification_names.h"
 #include "common/screen_env.h"
 #include "screens/forget_pass_view.h"
 #include "screens/sign_up_view.h"
@@ -16,8 +16,8 @@ constexpr const char* kAccepted = R"({"response_code":1,"message":"Welcome","ip_
 class LoginViewTest : public ::testing::Test {
  protected:
   LoginViewTest() {
-    env.count(std::string(app::kLoginSuccess));
-    env.count(std::string(app::kLoginFailed));
+    env.count(std::string(keys::kLoginSuccess));
+    env.count(std::string(keys::kLoginFailed));
   }
   void loginAndSettle() {
     view.login();
@@ -27,7 +27,7 @@ class LoginViewTest : public ::testing::Test {
 
   test::ScreenEnv env;
   bool sideMenu = false;
-  LoginView view{env.services(), "", false, Binding<bool>::to(sideMenu)};
+  LoginView view{env.services(), "", false, screenkit::Binding<bool>::to(sideMenu)};
 };
 
 TEST_F(LoginViewTest, FailuresShowTheirMessageUnderEmptyFieldsOrUserNotFound) {
@@ -58,8 +58,8 @@ TEST_F(LoginViewTest, FailuresShowTheirMessageUnderEmptyFieldsOrUserNotFound) {
     EXPECT_EQ(env.posted["Loginfailed"], attempts);
   }
   EXPECT_EQ(env.posted["LoginSuccess"], 0);
-  EXPECT_FALSE(env.preferences.loggedIn());
-  EXPECT_EQ(env.preferences.username(), std::nullopt);
+  EXPECT_FALSE(env.preferences.get(keys::pref::loggedIn));
+  EXPECT_EQ(env.preferences.get(keys::pref::username), std::nullopt);
   // Fields are sent as typed, empty ones too.
   EXPECT_EQ(env.posts("login").size(), 4u);
 }
@@ -89,8 +89,8 @@ TEST_F(LoginViewTest, SuccessStoresTheCredentialsThenPostsOnce) {
   env.answer("login", kAccepted);
   // Observers of "LoginSuccess" read the flag: it must already be stored.
   std::optional<bool> seenLoggedIn;
-  auto token = env.notifications.addObserver(std::string(app::kLoginSuccess),
-                                             [&] { seenLoggedIn = env.preferences.loggedIn(); });
+  auto token = env.notifications.addObserver(std::string(keys::kLoginSuccess),
+                                             [&] { seenLoggedIn = env.preferences.get(keys::pref::loggedIn); });
   view.email = "ada@example.org";
   view.password = "s3cret (x)";
   loginAndSettle();
@@ -98,10 +98,10 @@ TEST_F(LoginViewTest, SuccessStoresTheCredentialsThenPostsOnce) {
   EXPECT_EQ(seenLoggedIn, true);
   EXPECT_EQ(env.posted["LoginSuccess"], 1);
   EXPECT_EQ(env.posted["Loginfailed"], 0);
-  EXPECT_EQ(env.preferences.username(), "ada@example.org");
-  EXPECT_EQ(env.preferences.password(), "s3cret (x)");
-  EXPECT_EQ(env.groupPreferences.username(), "ada@example.org");
-  EXPECT_EQ(env.groupPreferences.password(), "s3cret (x)");
+  EXPECT_EQ(env.preferences.get(keys::pref::username), "ada@example.org");
+  EXPECT_EQ(env.preferences.get(keys::pref::password), "s3cret (x)");
+  EXPECT_EQ(env.groupPreferences.get(keys::pref::username), "ada@example.org");
+  EXPECT_EQ(env.groupPreferences.get(keys::pref::password), "s3cret (x)");
   EXPECT_FALSE(view.fail || view.emailEmpty || view.passEmpty);
   // The screen does not leave or clear itself.
   EXPECT_EQ(view.email, "ada@example.org");
@@ -112,16 +112,16 @@ TEST_F(LoginViewTest, AppearancePrefillsOnlyEmptyFieldsAndShowsTheAnnouncement) 
   EXPECT_EQ(view.announcementTwo, "");
   EXPECT_EQ(view.email, "");
 
-  env.preferences.setAnnouncementTwo("Maintenance tonight");
-  env.preferences.setUsername("last@example.org");
-  env.preferences.setPassword("last-pass");
+  env.preferences.set(keys::pref::announcementTwo, "Maintenance tonight");
+  env.preferences.set(keys::pref::username, "last@example.org");
+  env.preferences.set(keys::pref::password, "last-pass");
   view.appear();
   EXPECT_EQ(view.announcementTwo, "Maintenance tonight");
   EXPECT_EQ(view.email, "last@example.org");
   EXPECT_EQ(view.password, "last-pass");
 
   view.email = "typed@example.org";
-  env.preferences.setUsername("other@example.org");
+  env.preferences.set(keys::pref::username, "other@example.org");
   view.appear();
   EXPECT_EQ(view.email, "typed@example.org");
 }
@@ -132,7 +132,7 @@ TEST_F(LoginViewTest, EyeIconUnderlinesAndLinks) {
   EXPECT_EQ(view.passwordIcon(), "eye.fill");
   EXPECT_EQ(view.registerUnderline(), 63);
   EXPECT_EQ(view.forgetUnderline(), 130);
-  LoginView chinese(env.services("zh_CN"), "", false, Binding<bool>::to(sideMenu));
+  LoginView chinese(env.services("zh_CN"), "", false, screenkit::Binding<bool>::to(sideMenu));
   EXPECT_EQ(chinese.registerUnderline(), 33);
   EXPECT_EQ(chinese.forgetUnderline(), 60);
 
@@ -151,17 +151,17 @@ TEST_F(LoginViewTest, EyeIconUnderlinesAndLinks) {
 
 TEST(LoginViewLifetime, AScreenGoneBeforeItsAnswerIsLeftAlone) {
   test::ScreenEnv env;
-  env.count(std::string(app::kLoginSuccess));
+  env.count(std::string(keys::kLoginSuccess));
   env.http.answer("POST", "/app-api-v1/login",
                   test::ScriptedReply::json(200, kAccepted).after(std::chrono::milliseconds(200)));
   bool sideMenu = false;
   {
-    LoginView view(env.services(), "pw", false, Binding<bool>::to(sideMenu));
+    LoginView view(env.services(), "pw", false, screenkit::Binding<bool>::to(sideMenu));
     view.email = "ada@example.org";
     view.login();
   }
   // The answer still stores what the login achieved, but nothing reaches the gone screen.
-  ASSERT_TRUE(env.settle([&] { return env.preferences.loggedIn(); }));
+  ASSERT_TRUE(env.settle([&] { return env.preferences.get(keys::pref::loggedIn); }));
   env.loop.runUntil([] { return false; }, std::chrono::milliseconds(100));
   EXPECT_EQ(env.posted["LoginSuccess"], 0);
 }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/notification_names.h"
+#include "keys/notification_names.h"
 #include "common/screen_env.h"
 #include "screens/connect_device_view.h"
 #include "screens/login_view.h"
@@ -16,9 +16,9 @@ using Shown = MainTabbedView::Shown;
 class MainTabbedViewTest : public ::testing::Test {
  protected:
   MainTabbedViewTest() {
-    env.preferences.setLoggedIn(true);
-    env.preferences.setUsername("ada@example.org");
-    env.preferences.setPassword("secret");
+    env.preferences.set(keys::pref::loggedIn, true);
+    env.preferences.set(keys::pref::username, "ada@example.org");
+    env.preferences.set(keys::pref::password, "secret");
     env.answer("pin-set-offline", R"({"status_code":200,"message":"ok"})");
   }
   void tap(MainTabbedView& main, SideMenuRowType row) {
@@ -53,24 +53,24 @@ TEST_F(MainTabbedViewTest, LogOutReportsOfflineOnceAndKeepsTheCredentials) {
   MainTabbedView main(env.services());
   tap(main, SideMenuRowType::logOut);
   EXPECT_FALSE(main.presentSideMenu);
-  EXPECT_FALSE(env.preferences.loggedIn());  // before the backend answers
+  EXPECT_FALSE(env.preferences.get(keys::pref::loggedIn));  // before the backend answers
   EXPECT_EQ(main.shown(), Shown::login);
   ASSERT_TRUE(env.settle([&] { return env.posts("pin-set-offline").size() == 1; }));
   const auto body = env.posts("pin-set-offline")[0].body;
   EXPECT_NE(body.find("ada@example.org"), std::string::npos);
   EXPECT_NE(body.find("secret"), std::string::npos);
-  EXPECT_EQ(env.preferences.username(), "ada@example.org");
-  EXPECT_EQ(env.preferences.password(), "secret");
+  EXPECT_EQ(env.preferences.get(keys::pref::username), "ada@example.org");
+  EXPECT_EQ(env.preferences.get(keys::pref::password), "secret");
 
   // The login screen in the container offers the same account; signing in returns to the
   // dashboard without a second log-out.
   ASSERT_NE(main.login(), nullptr);
   main.login()->appear();
   EXPECT_EQ(main.login()->email, "ada@example.org");
-  env.preferences.setLoggedIn(true);
-  env.notifications.post(app::kLoginSuccess);
+  env.preferences.set(keys::pref::loggedIn, true);
+  env.notifications.post(keys::kLoginSuccess);
   EXPECT_EQ(main.selectedSideMenuTab(), 6);
-  EXPECT_TRUE(env.preferences.loggedIn());
+  EXPECT_TRUE(env.preferences.get(keys::pref::loggedIn));
   env.loop.runUntil([] { return false; }, std::chrono::milliseconds(200));
   EXPECT_EQ(env.posts("pin-set-offline").size(), 1u);
 }
@@ -96,14 +96,14 @@ TEST_F(MainTabbedViewTest, AboutUsOpensOnlyAValidLinkAndShowsANestedContainer) {
   const Case cases[] = {{std::nullopt, false}, {"not a url", false},
                         {"https://corvane.net/about", true}};
   for (const Case& c : cases) {
-    env.preferences.setAboutUsLink(c.link);
+    env.preferences.set(keys::pref::aboutUsLink, c.link);
     MainTabbedView main(env.services());
     const auto before = env.opener.opened().size();
     tap(main, SideMenuRowType::aboutUs);
     EXPECT_EQ(env.opener.opened().size() - before, c.opens ? 1u : 0u);
     ASSERT_NE(main.aboutContainer(), nullptr);
     EXPECT_EQ(main.aboutContainer()->shown(), Shown::dashboard);
-    env.notifications.post(app::kClose);
+    env.notifications.post(keys::kClose);
     EXPECT_EQ(main.selectedSideMenuTab(), 6);
   }
 }

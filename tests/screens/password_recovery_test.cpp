@@ -34,11 +34,11 @@ TEST_F(RecoveryTest, RefusedRequestShowsItsMessagesEmptyFieldIncluded) {
                   "You are not register, Please sign up first to reset password!"));
     EXPECT_FALSE(view.success);
   }
-  EXPECT_EQ(env.preferences.username(), std::nullopt);
+  EXPECT_EQ(env.preferences.get(keys::pref::username), std::nullopt);
 }
 
 TEST_F(RecoveryTest, TheChainFromRequestToAPrefilledLoginScreen) {
-  env.preferences.setPassword("old-password");
+  env.preferences.set(keys::pref::password, "old-password");
   env.answer("reset-password-token-request", R"({"status_code":200,"message":"Code sent"})");
   env.answer("reset-password", R"({"status_code":200,"message":"Password changed"})");
   ForgetPassView forget(env.services(), {});
@@ -46,10 +46,10 @@ TEST_F(RecoveryTest, TheChainFromRequestToAPrefilledLoginScreen) {
   forget.resetPassword();
   ASSERT_TRUE(env.settle([&] { return !forget.showProgress; }));
   ASSERT_TRUE(forget.success);
-  EXPECT_EQ(env.preferences.username(), "ada@example.org");
+  EXPECT_EQ(env.preferences.get(keys::pref::username), "ada@example.org");
 
   // The reset reads the account and the code from the preferences, not from the screens.
-  env.preferences.setOtpValue("123456");
+  env.preferences.set(keys::pref::otpValue, "123456");
   SetNewPassView& next = *forget.setNewPass();
   next.password = next.rePassword = "new-password";
   next.saveNewPassword();

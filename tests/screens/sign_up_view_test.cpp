@@ -72,7 +72,7 @@ TEST_F(SignUpTest, FailureShowsTheStoredMessageWithoutTheOptionalWrapper) {
   }
   EXPECT_EQ(env.posts("sign-up").size(), 2u);
   EXPECT_FALSE(view.goToEmailVerification);
-  EXPECT_EQ(env.preferences.username(), std::nullopt);
+  EXPECT_EQ(env.preferences.get(keys::pref::username), std::nullopt);
 }
 
 TEST_F(SignUpTest, SuccessPushesTheSuccessScreenAndOffersTheNewAccount) {
@@ -86,13 +86,15 @@ TEST_F(SignUpTest, SuccessPushesTheSuccessScreenAndOffersTheNewAccount) {
   ASSERT_TRUE(env.settle([&] { return !view.showProgress; }));
   EXPECT_TRUE(view.goToEmailVerification);
   EXPECT_FALSE(view.fail);
-  EXPECT_EQ(env.preferences.username(), "newbie");  // the user name, not the e-mail
-  EXPECT_EQ(env.preferences.password(), "pw");
-  EXPECT_FALSE(env.preferences.loggedIn());
+  EXPECT_EQ(env.preferences.get(keys::pref::username), "newbie");  // the user name, not the e-mail
+  EXPECT_EQ(env.preferences.get(keys::pref::password), "pw");
+  EXPECT_FALSE(env.preferences.get(keys::pref::loggedIn));
   ASSERT_NE(view.registrationSuccess(), nullptr);
   view.registrationSuccess()->goToLoginTapped();
   ASSERT_NE(view.registrationSuccess()->root(), nullptr);
-  EXPECT_EQ(view.registrationSuccess()->root()->shown(), app::ContentView::Child::splash);
+  auto* root = dynamic_cast<app::ContentView*>(view.registrationSuccess()->root());
+  ASSERT_NE(root, nullptr) << "the root the factory builds";
+  EXPECT_EQ(root->shown(), app::ContentView::Child::splash);
 }
 
 TEST_F(SignUpTest, EyeIconsAreTheOppositeOfTheLoginScreens) {

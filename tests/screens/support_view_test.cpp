@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/notification_names.h"
+#include "keys/notification_names.h"
 #include "common/screen_env.h"
 #include "screens/side_menu_view.h"
 
@@ -13,7 +13,7 @@ class SupportViewTest : public ::testing::Test {
  protected:
   test::ScreenEnv env;
   bool sideMenu = false;
-  SupportView view{env.services(), Binding<bool>::to(sideMenu)};
+  SupportView view{env.services(), screenkit::Binding<bool>::to(sideMenu)};
 };
 
 TEST_F(SupportViewTest, EmailRowOpensTheEncodedMailtoUrl) {
@@ -30,7 +30,7 @@ TEST_F(SupportViewTest, EmailRowOpensTheEncodedMailtoUrl) {
   };
   std::vector<std::string> expected;
   for (const Case& c : cases) {
-    env.preferences.setEmailLink(c.stored);
+    env.preferences.set(keys::pref::emailLink, c.stored);
     EXPECT_EQ(view.tapEmail(), c.opened) << c.stored.value_or("<absent>");
     if (c.opened) expected.push_back(*c.opened);
   }
@@ -47,14 +47,14 @@ TEST_F(SupportViewTest, ChatRowOpensOnlyAValidLink) {
                         {"not a link", false},
                         {"", false}};
   for (const Case& c : cases) {
-    env.preferences.setWhatsappLink(c.stored);
+    env.preferences.set(keys::pref::whatsappLink, c.stored);
     EXPECT_EQ(view.tapChat().has_value(), c.opens) << c.stored.value_or("<absent>");
   }
   EXPECT_EQ(env.opener.opened(), std::vector<std::string>{"https://t.me/corvane_support"});
 }
 
 TEST_F(SupportViewTest, ClosePostsCloseOnTheMainLoop) {
-  env.count(std::string(app::kClose));
+  env.count(std::string(keys::kClose));
   view.tapClose();
   EXPECT_EQ(env.posted["Close"], 0);  // queued, not posted from inside the tap
   env.loop.runPending();
@@ -65,8 +65,8 @@ TEST(SideMenuViewTest, RowsSelectAndCloseTheMenu) {
   test::ScreenEnv env;
   std::int64_t selection = 6;
   bool menuOpen = true;
-  SideMenuView menu(env.services(), Binding<std::int64_t>::to(selection),
-                    Binding<bool>::to(menuOpen));
+  SideMenuView menu(env.services(), screenkit::Binding<std::int64_t>::to(selection),
+                    screenkit::Binding<bool>::to(menuOpen));
   int changes = 0;
   menu.addChangeListener([&] { ++changes; });
   for (SideMenuRowType row : kAllSideMenuRows) {
@@ -80,10 +80,10 @@ TEST(SideMenuViewTest, RowsSelectAndCloseTheMenu) {
   EXPECT_TRUE(menuOpen);  // the icon toggles
 
   EXPECT_EQ(menu.userName(), "");
-  env.preferences.setUsername("ada@example.org");
+  env.preferences.set(keys::pref::username, "ada@example.org");
   EXPECT_EQ(menu.userName(), "ada@example.org");
 
-  SideMenu overlay(Binding<bool>::to(menuOpen));
+  SideMenu overlay(screenkit::Binding<bool>::to(menuOpen));
   overlay.tapDimmedArea();
   EXPECT_FALSE(menuOpen);
   EXPECT_EQ(selection, 4);  // the dimmed area does not change the selection

@@ -6,7 +6,7 @@
 
 #include "ping/support/manual_pinger_harness.h"
 #include "platform/host/linux/getaddrinfo_host_resolver.h"
-#include "servers/latency_services.h"
+#include "screenkit/latency_services.h"
 
 namespace corvane::servers {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/notification_names.h"
+#include "keys/notification_names.h"
 #include "common/screen_env.h"
 
 namespace corvane::servers {
@@ -24,11 +24,11 @@ constexpr const char* kCatalogue = R"({"response_code":1,"message":"ok","ip_bund
 class ServerListTest : public ::testing::Test {
  protected:
   ServerListTest() {
-    env.preferences.setUsername("ada@example.org");
-    env.preferences.setPassword("secret");
+    env.preferences.set(keys::pref::username, "ada@example.org");
+    env.preferences.set(keys::pref::password, "secret");
     env.answer("login", kCatalogue);
-    env.count(std::string(app::kConnectFromServer));
-    env.count(std::string(app::kDisconnectFromServer));
+    env.count(std::string(keys::kConnectFromServer));
+    env.count(std::string(keys::kDisconnectFromServer));
   }
   std::unique_ptr<ServerListView> open() {
     auto list = std::make_unique<ServerListView>(env.services(), flags, [this] { ++dismissed; });
@@ -50,10 +50,10 @@ class ServerListTest : public ::testing::Test {
 
 TEST_F(ServerListTest, FirstAppearanceDefaultsToWireGuardAndRefreshesTheCatalogue) {
   auto list = open();
-  EXPECT_TRUE(env.preferences.initialProtocolSelect());
+  EXPECT_TRUE(env.preferences.get(keys::pref::initialProtocolSelect));
   EXPECT_TRUE(flags.WireGuardSelected);
-  EXPECT_TRUE(env.preferences.wireGuard());
-  EXPECT_FALSE(env.preferences.openVPN() || env.preferences.shadowshocks() || env.preferences.v2ray());
+  EXPECT_TRUE(env.preferences.get(keys::pref::wireGuard));
+  EXPECT_FALSE(env.preferences.get(keys::pref::openVPN) || env.preferences.get(keys::pref::shadowshocks) || env.preferences.get(keys::pref::v2ray));
   EXPECT_EQ(list->headerText(), "WireGuard");
   EXPECT_EQ(list->ipBundle().size(), 5u);
   EXPECT_TRUE(env.sink->contains("Fetched 5 items from the server"));
@@ -92,12 +92,12 @@ TEST_F(ServerListTest, ProtocolTapsAndTheChangeProtocolPrompt) {
   };
   for (const Case& c : cases) {
     flags.select(VpnProtocol::wireGuard);
-    env.preferences.setVpnStatus(c.status);
+    env.preferences.set(keys::pref::vpnStatus, c.status);
     list->tapProtocol(c.tapped);
     EXPECT_EQ(list->changeProtocolAlert, c.prompt) << c.status.value_or("<absent>");
     EXPECT_EQ(flags.chosen(), c.prompt ? VpnProtocol::wireGuard : c.tapped);
     if (c.prompt) {
-      EXPECT_EQ(env.preferences.selectedTypeProtocol(), 3);
+      EXPECT_EQ(env.preferences.get(keys::pref::selectedTypeProtocol), 3);
       list->tapSkip();
       EXPECT_FALSE(list->changeProtocolAlert);
       EXPECT_TRUE(flags.WireGuardSelected);
@@ -106,17 +106,17 @@ TEST_F(ServerListTest, ProtocolTapsAndTheChangeProtocolPrompt) {
   EXPECT_EQ(env.posted["disConnectFromServer"], 0);
 
   flags.select(VpnProtocol::wireGuard);
-  env.preferences.setVpnStatus("Connected");
+  env.preferences.set(keys::pref::vpnStatus, "Connected");
   list->tapProtocol(VpnProtocol::shadowsocks);
   list->tapDisconnect();
   EXPECT_TRUE(flags.ssSelected);
-  EXPECT_TRUE(env.preferences.shadowshocks());
-  EXPECT_FALSE(env.preferences.wireGuard());
+  EXPECT_TRUE(env.preferences.get(keys::pref::shadowshocks));
+  EXPECT_FALSE(env.preferences.get(keys::pref::wireGuard));
   EXPECT_EQ(env.posted["disConnectFromServer"], 1);
   EXPECT_FALSE(list->changeProtocolAlert);
 
   // A stored code outside 1-4 changes nothing but still posts.
-  env.preferences.setSelectedTypeProtocol(9);
+  env.preferences.set(keys::pref::selectedTypeProtocol, 9);
   list->tapDisconnect();
   EXPECT_TRUE(flags.ssSelected);
   EXPECT_EQ(env.posted["disConnectFromServer"], 2);
@@ -127,10 +127,10 @@ TEST_F(ServerListTest, TappingAServerStoresItsKeysAndPostsConnect) {
   flags.select(VpnProtocol::openVpn);
   EXPECT_EQ(list->tapServer(named(*list, "Lagos OVPN")), ServerListView::TapOutcome::stored);
   env.loop.runPending();
-  EXPECT_EQ(env.preferences.config(), "client\ndev tun\n");
-  EXPECT_EQ(env.preferences.countryCode(), "566");
-  EXPECT_EQ(env.preferences.ipName(), "Lagos OVPN");
-  EXPECT_TRUE(env.preferences.initialServerSelected());
+  EXPECT_EQ(env.preferences.get(keys::pref::config), "client\ndev tun\n");
+  EXPECT_EQ(env.preferences.get(keys::pref::countryCode), "566");
+  EXPECT_EQ(env.preferences.get(keys::pref::ipName), "Lagos OVPN");
+  EXPECT_TRUE(env.preferences.get(keys::pref::initialServerSelected));
   EXPECT_EQ(env.posted["ConnectFromServer"], 1);
   EXPECT_EQ(dismissed, 1);
 
@@ -138,14 +138,14 @@ TEST_F(ServerListTest, TappingAServerStoresItsKeysAndPostsConnect) {
   flags.select(VpnProtocol::shadowsocks);
   list->tapServer(named(*list, "Istanbul SS"));
   env.loop.runPending();
-  EXPECT_EQ(env.preferences.config(), std::nullopt);
+  EXPECT_EQ(env.preferences.get(keys::pref::config), std::nullopt);
   EXPECT_EQ(env.posted["ConnectFromServer"], 2);
 
   // Without a configuration the tap cannot be applied and changes nothing.
   flags.select(VpnProtocol::v2ray);
   EXPECT_EQ(list->tapServer(named(*list, "Oslo V2")), ServerListView::TapOutcome::ignored);
   env.loop.runPending();
-  EXPECT_EQ(env.preferences.ipName(), "Istanbul SS");
+  EXPECT_EQ(env.preferences.get(keys::pref::ipName), "Istanbul SS");
   EXPECT_EQ(env.posted["ConnectFromServer"], 2);
 
   // WireGuard: an absent country code removes the stored one; ids need both fields.
@@ -162,14 +162,14 @@ TEST_F(ServerListTest, WireGuardTapFetchesTheConfigurationFirst) {
   EXPECT_TRUE(list->lastTapError.has_value());
   EXPECT_EQ(env.posted["ConnectFromServer"], 0);
   EXPECT_EQ(dismissed, 0);
-  EXPECT_EQ(env.preferences.vpnServerID(), 0);
+  EXPECT_EQ(env.preferences.get(keys::pref::vpnServerID), 0);
 
   env.answer("wireguard-user-con", R"({"result":"[Interface]\nPrivateKey = x\n"})");
   list->tapServer(named(*list, "Frankfurt WG"));
   ASSERT_TRUE(env.settle([&] { return env.posted["ConnectFromServer"] == 1; }));
-  EXPECT_EQ(env.preferences.vpnServerID(), 11);
-  EXPECT_EQ(env.preferences.ipID(), 21);
-  EXPECT_EQ(env.preferences.config(), "[Interface]\nPrivateKey = x\n");
+  EXPECT_EQ(env.preferences.get(keys::pref::vpnServerID), 11);
+  EXPECT_EQ(env.preferences.get(keys::pref::ipID), 21);
+  EXPECT_EQ(env.preferences.get(keys::pref::config), "[Interface]\nPrivateKey = x\n");
   EXPECT_EQ(dismissed, 1);
   const auto body = env.posts("wireguard-user-con").back().body;
   EXPECT_NE(body.find("11"), std::string::npos);
@@ -220,15 +220,15 @@ class OneManagerService final : public platform::VpnService {
 TEST_F(ServerListTest, StatusFollowsTheFirstManager) {
   OneManagerService vpn(env.loop);
   vpn.manager->status = platform::VpnStatus::connected;
-  app::Services services = env.services();
-  ServerListView list(app::Services{services.preferences, services.groupPreferences,
-                                    services.keychain, services.api, services.notifications,
-                                    services.mainLoop, services.opener, vpn, services.log,
-                                    nullptr, "en_US"},
+  screenkit::Services services = env.services();
+  ServerListView list(screenkit::Services{services.preferences, services.groupPreferences,
+                                          services.keychain, services.api, services.notifications,
+                                          services.mainLoop, services.opener, vpn, services.log,
+                                          nullptr, "en_US", nullptr},
                       flags, {});
   list.appear();
   ASSERT_TRUE(env.settle([&] { return list.refreshed() && list.vpnManagerEnterprise; }));
-  EXPECT_EQ(env.preferences.vpnStatus(), "Connected");
+  EXPECT_EQ(env.preferences.get(keys::pref::vpnStatus), "Connected");
   const std::pair<platform::VpnStatus, std::optional<std::string>> cases[] = {
       {platform::VpnStatus::connecting, "Connecting"},
       {platform::VpnStatus::disconnecting, "Disconnecting"},
@@ -239,7 +239,7 @@ TEST_F(ServerListTest, StatusFollowsTheFirstManager) {
   for (const auto& [status, stored] : cases) {
     vpn.manager->status = status;
     env.notifications.post(platform::kVpnStatusDidChangeNotification);
-    EXPECT_EQ(env.preferences.vpnStatus(), stored);
+    EXPECT_EQ(env.preferences.get(keys::pref::vpnStatus), stored);
     EXPECT_EQ(list.status, status);
   }
 }

@@ -3,7 +3,7 @@
 // object and no payload, on the main loop.
 #include <string_view>
 
-namespace corvane::app {
+namespace corvane::keys {
 
 inline constexpr std::string_view kLoginSuccess = "LoginSuccess";
 inline constexpr std::string_view kLoginFailed = "Loginfailed";
@@ -12,4 +12,4 @@ inline constexpr std::string_view kConnectFromServer = "ConnectFromServer";
 inline constexpr std::string_view kDisconnectFromServer = "disConnectFromServer";
 inline constexpr std::string_view kInitialServerSelected = "initialserverselected";
 
-}  // namespace corvane::app
+}  // namespace corvane::keys

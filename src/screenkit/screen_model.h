@@ -7,13 +7,13 @@
 #include <memory>
 #include <vector>
 
-#include "app/services.h"
+#include "screenkit/services.h"
 
-namespace corvane::screens {
+namespace corvane::screenkit {
 
 class ScreenModel {
  public:
-  explicit ScreenModel(app::Services services)
+  explicit ScreenModel(Services services)
       : services_(std::move(services)), alive_(std::make_shared<int>(0)) {}
   virtual ~ScreenModel() = default;
   ScreenModel(const ScreenModel&) = delete;
@@ -50,7 +50,7 @@ class ScreenModel {
   // be gone by the time the completion runs, so the completion itself never touches it; only
   // the tasks it hands to the main loop do, and they are dropped once the model is gone.
   struct Hop {
-    mutable app::Services services;  // handles only: calling through them changes no Hop
+    mutable Services services;  // handles only: calling through them changes no Hop
     std::weak_ptr<int> alive;
     void operator()(platform::Task task) const {
       services.mainLoop.post([alive = alive, task = std::move(task)] {
@@ -60,7 +60,7 @@ class ScreenModel {
   };
   Hop hop() const { return Hop{services_, alive_}; }
 
-  app::Services services_;
+  Services services_;
 
  private:
   platform::Task guarded(platform::Task task) {
@@ -86,4 +86,4 @@ void retire(platform::MainLoop& loop, std::unique_ptr<Model>& child) {
   loop.post([doomed]() mutable { doomed.reset(); });
 }
 
-}  // namespace corvane::screens
+}  // namespace corvane::screenkit

@@ -1,10 +1,10 @@
-#include "screens/form_notice.h"
+#include "screenkit/form_notice.h"
 
 #include <gtest/gtest.h>
 
 #include "platform/mainloop/manual/manual_loop.h"
 
-namespace corvane::screens {
+namespace corvane::screenkit {
 namespace {
 
 using platform::seconds;
@@ -61,4 +61,4 @@ TEST(FormNoticeLifetime, GoneNoticeLeavesNoTimers) {
 }
 
 }  // namespace
-}  // namespace corvane::screens
+}  // namespace corvane::screenkit

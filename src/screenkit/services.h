@@ -5,29 +5,34 @@
 // thread that owns the models (its clock is the models' clock), and the opener for URLs
 // outside the app. Nothing here is owned: the program (or the test) owns the services and
 // keeps them alive longer than every model.
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "api/api_client.h"
-#include "app/app_group_preferences.h"
-#include "app/preferences.h"
+#include "keys/preferences.h"
 #include "platform/log/log.h"
 #include "platform/mainloop/main_loop.h"
 #include "platform/notifications/notification_center.h"
 #include "platform/opener/url_opener.h"
 #include "platform/vpn/vpn_service.h"
+#include "screenkit/latency_services.h"
 #include "securestore/keychain_store.h"
 
-namespace corvane::servers {
-struct LatencyServices;
-}
+namespace corvane::screenkit {
 
-namespace corvane::app {
+class ScreenModel;
+struct Services;
+
+// Builds a fresh root of the app (the start-up gate) over the given services. The root hands
+// it down, so a screen that starts the app over (registration success) never names the root.
+using RootFactory = std::function<std::unique_ptr<ScreenModel>(Services)>;
 
 struct Services {
-  Preferences preferences;
+  keys::Preferences preferences;
   // The application-group store shared with the tunnel side; null when it cannot be opened
   // (then the copies of the credentials are skipped).
-  AppGroupPreferences* groupPreferences;
+  keys::Preferences* groupPreferences;
   // The device identifier ("UUID") lives here.
   securestore::KeychainStore& keychain;
   api::ApiClient& api;
@@ -37,9 +42,11 @@ struct Services {
   platform::VpnService& vpn;
   platform::Log log;
   // The echo engine for the picker's latency column; null runs no probes.
-  const servers::LatencyServices* latency = nullptr;
+  const LatencyServices* latency = nullptr;
   // Picks the localisation table and the underline widths ("zh_CN", "en_US").
   std::string localeIdentifier;
+  // A fresh root; null where no root can be built (then "Go to login" shows no root).
+  RootFactory makeRoot;
 };
 
-}  // namespace corvane::app
+}  // namespace corvane::screenkit

@@ -8,7 +8,7 @@
 
 #include "platform/mainloop/main_loop.h"
 
-namespace corvane::screens {
+namespace corvane::screenkit {
 
 class FormNotice {
  public:
@@ -32,4 +32,4 @@ class FormNotice {
   std::vector<platform::TimerId> pending_;
 };
 
-}  // namespace corvane::screens
+}  // namespace corvane::screenkit

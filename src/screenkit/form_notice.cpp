@@ -1,9 +1,9 @@
-#include "screens/form_notice.h"
+#include "screenkit/form_notice.h"
 
 #include <algorithm>
 #include <memory>
 
-namespace corvane::screens {
+namespace corvane::screenkit {
 
 FormNotice::FormNotice(platform::MainLoop& loop, std::function<void()> onChanged)
     : loop_(loop), onChanged_(std::move(onChanged)) {}
@@ -28,4 +28,4 @@ void FormNotice::timerFired(platform::TimerId id) {
   if (onChanged_) onChanged_();
 }
 
-}  // namespace corvane::screens
+}  // namespace corvane::screenkit

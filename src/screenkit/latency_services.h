@@ -5,7 +5,7 @@
 #include "platform/host/host_resolver.h"
 #include "platform/mainloop/queue.h"
 
-namespace corvane::servers {
+namespace corvane::screenkit {
 
 struct LatencyServices {
   ping::EchoPingerServices pinger;
@@ -13,4 +13,4 @@ struct LatencyServices {
   platform::Queue& callbackQueue;  // the global concurrent queue
 };
 
-}  // namespace corvane::servers
+}  // namespace corvane::screenkit

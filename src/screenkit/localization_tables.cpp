@@ -3,9 +3,9 @@
 // as the screens show them, line breaks and odd spellings included ("Shadowshocks").
 #include <utility>
 
-#include "screens/localization.h"
+#include "screenkit/localization.h"
 
-namespace corvane::screens {
+namespace corvane::screenkit {
 
 namespace {
 
@@ -163,4 +163,4 @@ const std::unordered_map<std::string_view, std::string_view>& englishTable() {
   return table;
 }
 
-}  // namespace corvane::screens
+}  // namespace corvane::screenkit

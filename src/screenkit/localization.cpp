@@ -1,8 +1,8 @@
-#include "screens/localization.h"
+#include "screenkit/localization.h"
 
 #include <cstdlib>
 
-namespace corvane::screens {
+namespace corvane::screenkit {
 
 Localization::Localization(std::string localeIdentifier)
     : localeIdentifier_(std::move(localeIdentifier)) {
@@ -38,4 +38,4 @@ int underlineWidth(UnderlinedLink link, const Localization& localization) {
   return 0;
 }
 
-}  // namespace corvane::screens
+}  // namespace corvane::screenkit

@@ -5,22 +5,22 @@
 // power button, speeds) replaces this model.
 #include <memory>
 
-#include "screens/binding.h"
-#include "screens/screen_model.h"
+#include "screenkit/binding.h"
+#include "screenkit/screen_model.h"
 #include "servers/protocol_selection.h"
 
 namespace corvane::servers {
 class ServerListView;
 }
 
-namespace corvane::screens {
+namespace corvane::tunnel {
 
-class HomeView : public ScreenModel {
+class HomeView : public screenkit::ScreenModel {
  public:
-  HomeView(app::Services services, Binding<bool> presentSideMenu);
+  HomeView(screenkit::Services services, screenkit::Binding<bool> presentSideMenu);
   ~HomeView() override;
 
-  Binding<bool> presentSideMenu;
+  screenkit::Binding<bool> presentSideMenu;
   servers::ProtocolSelection protocols;  // shared with the picker by reference
 
   void tapMenu() { presentSideMenu.set(!presentSideMenu.get()); changed(); }
@@ -33,4 +33,4 @@ class HomeView : public ScreenModel {
   std::unique_ptr<servers::ServerListView> serverList_;
 };
 
-}  // namespace corvane::screens
+}  // namespace corvane::tunnel

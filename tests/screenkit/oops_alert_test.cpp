@@ -1,8 +1,8 @@
-#include "screens/oops_alert.h"
+#include "screenkit/oops_alert.h"
 
 #include <gtest/gtest.h>
 
-namespace corvane::screens {
+namespace corvane::screenkit {
 namespace {
 
 TEST(OopsAlert, RemovesOnlyAWrappingOptional) {
@@ -28,4 +28,4 @@ TEST(OopsAlert, RemovesOnlyAWrappingOptional) {
 }
 
 }  // namespace
-}  // namespace corvane::screens
+}  // namespace corvane::screenkit

@@ -1,6 +1,6 @@
-#include "screens/oops_alert.h"
+#include "screenkit/oops_alert.h"
 
-namespace corvane::screens {
+namespace corvane::screenkit {
 
 std::string oopsMessage(const std::optional<std::string>& stored) {
   if (!stored) return {};
@@ -12,4 +12,4 @@ std::string oopsMessage(const std::optional<std::string>& stored) {
   return std::string(text);
 }
 
-}  // namespace corvane::screens
+}  // namespace corvane::screenkit

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <unordered_map>
 
-namespace corvane::screens {
+namespace corvane::screenkit {
 
 class Localization {
  public:
@@ -42,4 +42,4 @@ const std::unordered_map<std::string_view, std::string_view>& simplifiedChineseT
 enum class UnderlinedLink { registerLink, forgetPassword, privacyPolicy, logIn };
 int underlineWidth(UnderlinedLink link, const Localization& localization);
 
-}  // namespace corvane::screens
+}  // namespace corvane::screenkit

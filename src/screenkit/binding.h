@@ -5,7 +5,7 @@
 #include <functional>
 #include <utility>
 
-namespace corvane::screens {
+namespace corvane::screenkit {
 
 template <typename T>
 class Binding {
@@ -28,4 +28,4 @@ class Binding {
   std::function<void(T)> set_;
 };
 
-}  // namespace corvane::screens
+}  // namespace corvane::screenkit

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace corvane::screens {
+namespace corvane::screenkit {
 
 struct OopsAlert {
   static constexpr std::string_view title = "Oops!";
@@ -18,4 +18,4 @@ struct OopsAlert {
 // too short (min 8)" is shown whole. An absent text gives an empty message.
 std::string oopsMessage(const std::optional<std::string>& stored);
 
-}  // namespace corvane::screens
+}  // namespace corvane::screenkit

@@ -1,8 +1,8 @@
-#include "screens/localization.h"
+#include "screenkit/localization.h"
 
 #include <gtest/gtest.h>
 
-namespace corvane::screens {
+namespace corvane::screenkit {
 namespace {
 
 TEST(Localization, ChineseTableCoversEveryVisibleText) {
@@ -66,4 +66,4 @@ TEST(Localization, ReadsTheLocaleFromTheEnvironment) {
 }
 
 }  // namespace
-}  // namespace corvane::screens
+}  // namespace corvane::screenkit
