@@ -108,6 +108,8 @@ screenkit::Services ClientSession::services() {
                        }};
 }
 
+platform::UrlLoader& ClientSession::urlLoader() { return *parts_->loader; }
+
 bool ClientSession::runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
   return loop_.runUntil(done, limit);
 }

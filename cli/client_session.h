@@ -29,6 +29,8 @@ class ClientSession {
   screenkit::Services services();
   platform::AsioMainLoop& loop() { return loop_; }
   keys::Preferences& preferences() { return *preferences_; }
+  // The session's URL loader (the one the API client uses).
+  platform::UrlLoader& urlLoader();
 
   // Runs the main loop until `done()` holds or `limit` passes. Returns whether it held.
   bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
