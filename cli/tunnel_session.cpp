@@ -5,6 +5,7 @@
 #include "platform/mainloop/asio/global_queue.h"
 #include "platform/paths/paths.h"
 #include "tunnel/dashboard_status.h"
+#include "tunnel/profile_builder.h"
 #include "tunnelcore/core_setup.h"
 
 namespace corvane::cli {
