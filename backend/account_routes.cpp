@@ -1,14 +1,13 @@
-#include "account_routes.h"
+#include "backend/account_routes.h"
 
-#include <sodium.h>
-
-#include <cstdio>
-
-#include "credentials.h"
-#include "json_body.h"
-#include "json_reply.h"
-#include "login_answer.h"
-#include "signup_form.h"
+#include "backend/credentials.h"
+#include "backend/json_body.h"
+#include "backend/json_reply.h"
+#include "backend/login_answer.h"
+#include "backend/masked_address.h"
+#include "backend/reset_code.h"
+#include "backend/signup_form.h"
+#include "backend/user_name.h"
 
 namespace corvane::backend {
 namespace {
@@ -33,26 +32,66 @@ DeviceRecord deviceFromLogin(const nlohmann::json& body) {
   return d;
 }
 
-void login(BackendContext& ctx, const nlohmann::json& body, httplib::Response& res) {
+std::string minutesText(std::int64_t seconds) {
+  const std::int64_t minutes = (seconds + 59) / 60;
+  return std::to_string(minutes) + (minutes == 1 ? " minute" : " minutes");
+}
+
+void tellToWait(HttpResponse& res, std::int64_t seconds) {
+  res.headers.emplace_back("Retry-After", std::to_string(seconds));
+}
+
+// The account limiters are keyed by the name's comparison key, whether or not an account has
+// it, so a limited name looks the same as a limited account.
+std::string accountKey(const std::string& name) {
+  const std::string key = nameKey(name);
+  return key.empty() ? name : key;
+}
+
+void login(BackendContext& ctx, const HttpRequest& req, const nlohmann::json& body, HttpResponse& res) {
   const std::string username = requireText(body, "username");
   const std::string password = requireText(body, "pass");
   const DeviceRecord device = deviceFromLogin(body);  // type errors refuse the login before any work
+  const std::string key = accountKey(username);
+  const std::int64_t wait =
+      std::max(ctx.limits.loginByAccount.blockedFor(key), ctx.limits.loginByAddress.blockedFor(req.remoteAddress));
+  if (wait > 0) {
+    // Refused before the hash is checked: a guesser learns nothing and costs no hashing.
+    ctx.log->info("login: too many failures for this account or from {}", req.remoteAddress);
+    replyJson(res, {{"response_code", 0}, {"message", "Too many failed sign-ins. Try again in " + minutesText(wait) + "."}});
+    tellToWait(res, wait);
+    return;
+  }
   const auto account = checkCredentials(ctx, username, password);
   if (!account) {
+    ctx.limits.loginByAccount.record(key);
+    ctx.limits.loginByAddress.record(req.remoteAddress);
     replyJson(res, {{"response_code", 0}, {"message", "Invalid user name or password."}});
     return;
   }
   // A login without a device identifier still signs in; there is just no device to list.
   if (!device.udid.empty()) ctx.store.upsertDevice(account->id, device);
   res.status = 200;
-  res.set_content(acceptedLoginAnswer(*account, ctx.catalogue, ctx.store.now()), "application/json");
+  res.contentType = "application/json";
+  LoginAnswer answer = acceptedLoginAnswer(*account, ctx.catalogue, ctx.store.now());
+  res.body = std::move(answer.text);
+  res.precompressed = ctx.catalogue.deflatedBundle();
+  res.precompressedAt = answer.bundleAt;
 }
 
-void signUp(BackendContext& ctx, const nlohmann::json& body, httplib::Response& res) {
+void signUp(BackendContext& ctx, const HttpRequest&, const nlohmann::json& body, HttpResponse& res) {
   SignUpForm form{requireText(body, "username"), requireText(body, "password"),
                   requireText(body, "password_confirmation"), requireText(body, "contact_email")};
   const std::string country = optionalText(body, "country");  // null when the device has no region
   optionalInteger(body, "enable_email_verification");          // type-checked; nothing is e-mailed here
+  const auto username = normalizedName(form.username);
+  const auto contact = normalizedName(form.contactEmail);
+  if (!username || !contact) {
+    replyJson(res, statusAnswer(422, "The username and contact email must be valid text."));
+    return;
+  }
+  form.username = *username;
+  form.contactEmail = *contact;
   if (auto rejection = checkSignUpForm(form)) {
     replyJson(res, statusAnswer(rejection->statusCode, rejection->message));
     return;
@@ -63,58 +102,84 @@ void signUp(BackendContext& ctx, const nlohmann::json& body, httplib::Response& 
   account.contactEmail = form.contactEmail;
   account.createdAt = ctx.store.now();
   account.expiresAt = account.createdAt + kTrialSeconds;
-  if (!ctx.store.createAccount(account)) {
-    replyJson(res, statusAnswer(409, "The username has already been taken."));
-    return;
+  switch (ctx.store.createAccount(account)) {
+    case AccountStore::CreateOutcome::usernameTaken:
+      replyJson(res, statusAnswer(409, "The username has already been taken."));
+      return;
+    case AccountStore::CreateOutcome::contactTaken:
+      replyJson(res, statusAnswer(409, "The contact email has already been taken."));
+      return;
+    case AccountStore::CreateOutcome::created:
+      break;
   }
   ctx.log->info("sign-up: new account {} (country {})", account.username, country.empty() ? "unknown" : country);
   replyJson(res, statusAnswer(200, "Registration successful. You can sign in now."));
 }
 
-void requestReset(BackendContext& ctx, const nlohmann::json& body, httplib::Response& res) {
+void requestReset(BackendContext& ctx, const HttpRequest& req, const nlohmann::json& body, HttpResponse& res) {
   const std::string name = requireText(body, "username");
   optionalText(body, "verification_type");
   if (name.empty()) {
     replyJson(res, statusAnswer(422, "The username field is required."));
     return;
   }
-  const auto account = ctx.store.findByUsernameOrEmail(name);
-  if (!account) {
-    replyJson(res, statusAnswer(404, "No account matches that user name or e-mail address."));
+  const std::string key = accountKey(name);
+  const std::int64_t wait = std::max(ctx.limits.resetRequestByAccount.blockedFor(key),
+                                     ctx.limits.resetRequestByAddress.blockedFor(req.remoteAddress));
+  if (wait > 0) {
+    replyJson(res, statusAnswer(429, "Too many reset requests. Try again in " + minutesText(wait) + "."));
+    tellToWait(res, wait);
     return;
   }
-  char code[8];
-  std::snprintf(code, sizeof code, "%06u", static_cast<unsigned>(randombytes_uniform(1000000)));
-  ctx.store.storeResetCode(account->id, code, ctx.store.now() + ctx.options.resetCodeTtlSeconds);
-  // This backend sends no e-mail: its log is where an operator reads the code.
-  ctx.log->info("password reset code for {}: {} (valid {} s)", account->username, code,
-                ctx.options.resetCodeTtlSeconds);
-  replyJson(res, statusAnswer(200, "A reset code has been sent to " + account->contactEmail + "."));
+  ctx.limits.resetRequestByAccount.record(key);
+  ctx.limits.resetRequestByAddress.record(req.remoteAddress);
+  // Known and unknown names get the same answer, with a masked address either way.
+  const auto account = ctx.store.findByUsernameOrEmail(name);
+  std::string mask = inventedMask(key, ctx.answerSecret);
+  if (account) {
+    const std::string code = newResetCode();
+    ctx.store.storeResetCode(account->id, code, ctx.store.now() + ctx.options.resetCodeTtlSeconds);
+    // This backend sends no e-mail: its log is where an operator reads the code.
+    ctx.log->info("password reset code for {}: {} (valid {} s)", account->username, code,
+                  ctx.options.resetCodeTtlSeconds);
+    mask = maskedAddress(account->contactEmail);
+  }
+  replyJson(res, statusAnswer(200, "If the account exists, a reset code has been sent to " + mask + "."));
 }
 
-void resetPassword(BackendContext& ctx, const nlohmann::json& body, httplib::Response& res) {
+void resetPassword(BackendContext& ctx, const HttpRequest& req, const nlohmann::json& body, HttpResponse& res) {
   const std::string name = requireText(body, "username");
   const std::string token = requireText(body, "token");
   const std::string password = requireText(body, "password");
   const std::string confirmation = requireText(body, "password_confirmation");
-  const auto account = ctx.store.findByUsernameOrEmail(name);
-  if (!account) {
-    replyJson(res, statusAnswer(404, "No account matches that user name or e-mail address."));
-    return;
-  }
   if (auto rejection = checkNewPassword(password, confirmation)) {
     replyJson(res, statusAnswer(rejection->statusCode, rejection->message));
     return;
   }
+  const std::string key = accountKey(name);
+  const std::int64_t wait =
+      std::max(ctx.limits.resetByAccount.blockedFor(key), ctx.limits.resetByAddress.blockedFor(req.remoteAddress));
+  if (wait > 0) {
+    replyJson(res, statusAnswer(429, "Too many wrong reset codes. Try again in " + minutesText(wait) + "."));
+    tellToWait(res, wait);
+    return;
+  }
+  const auto account = ctx.store.findByUsernameOrEmail(name);
   using Outcome = AccountStore::ResetOutcome;
-  switch (ctx.store.resetPassword(account->id, token, ctx.hasher.hash(password))) {
-    case Outcome::reset:
+  // An unknown account answers as a wrong code does, so the answer tells nothing about it.
+  const Outcome outcome = account ? ctx.store.claimResetCode(account->id, token) : Outcome::wrongCode;
+  if (outcome != Outcome::accepted) {
+    ctx.limits.resetByAccount.record(key);
+    ctx.limits.resetByAddress.record(req.remoteAddress);
+  }
+  switch (outcome) {
+    case Outcome::accepted:
+      // Hashed only now that the code is right (and used up).
+      ctx.store.setPasswordHash(account->id, ctx.hasher.hash(password));
       ctx.log->info("password reset for {}", account->username);
       replyJson(res, statusAnswer(200, "Your password has been reset."));
       return;
     case Outcome::noCode:
-      replyJson(res, statusAnswer(422, "No reset code is pending for this account. Request a new one."));
-      return;
     case Outcome::wrongCode:
       replyJson(res, statusAnswer(422, "The reset code is not valid."));
       return;
@@ -129,14 +194,16 @@ void resetPassword(BackendContext& ctx, const nlohmann::json& body, httplib::Res
 
 }  // namespace
 
-void registerAccountRoutes(httplib::Server& server, BackendContext& ctx) {
+void registerAccountRoutes(Router& router, BackendContext& ctx) {
   auto bind = [&ctx](auto fn) {
-    return [&ctx, fn](const nlohmann::json& body, httplib::Response& res) { fn(ctx, body, res); };
+    return [&ctx, fn](const HttpRequest& req, const nlohmann::json& body, HttpResponse& res) {
+      fn(ctx, req, body, res);
+    };
   };
-  server.Post("/app-api-v1/login", jsonRoute(ctx, "login", bind(login)));
-  server.Post("/app-api-v1/sign-up", jsonRoute(ctx, "sign-up", bind(signUp)));
-  server.Post("/app-api-v1/reset-password-token-request", jsonRoute(ctx, "reset request", bind(requestReset)));
-  server.Post("/app-api-v1/reset-password", jsonRoute(ctx, "reset", bind(resetPassword)));
+  router.post("/app-api-v1/login", jsonRoute(ctx, "login", bind(login)));
+  router.post("/app-api-v1/sign-up", jsonRoute(ctx, "sign-up", bind(signUp)));
+  router.post("/app-api-v1/reset-password-token-request", jsonRoute(ctx, "reset request", bind(requestReset)));
+  router.post("/app-api-v1/reset-password", jsonRoute(ctx, "reset", bind(resetPassword)));
 }
 
 }  // namespace corvane::backend

@@ -1,11 +1,10 @@
 #pragma once
-#include <httplib.h>
-
-#include "backend_context.h"
+#include "backend/backend_context.h"
+#include "backend/router.h"
 
 namespace corvane::backend {
 
 // Login, sign-up and the two steps of password recovery.
-void registerAccountRoutes(httplib::Server& server, BackendContext& ctx);
+void registerAccountRoutes(Router& router, BackendContext& ctx);
 
 }  // namespace corvane::backend

@@ -1,6 +1,8 @@
-#include "account_store.h"
+#include "backend/account_store.h"
 
 #include <sodium.h>
+
+#include "backend/user_name.h"
 
 namespace corvane::backend {
 namespace {
@@ -11,6 +13,8 @@ CREATE TABLE IF NOT EXISTS accounts (
   username TEXT NOT NULL UNIQUE COLLATE NOCASE,
   password_hash TEXT NOT NULL,
   contact_email TEXT NOT NULL,
+  username_key TEXT,
+  contact_key TEXT,
   user_type INTEGER NOT NULL,
   created_at INTEGER NOT NULL,
   expires_at INTEGER NOT NULL
@@ -91,45 +95,79 @@ void AccountStore::migrate() {
   std::lock_guard lock(mutex_);
   Transaction tx(db_);
   db_.exec(kSchema);
+  addNameKeys();
+  db_.exec(
+      "CREATE INDEX IF NOT EXISTS accounts_username_key ON accounts(username_key);"
+      "CREATE INDEX IF NOT EXISTS accounts_contact_key ON accounts(contact_key);");
   tx.commit();
 }
 
-bool AccountStore::createAccount(Account& account) {
+// Databases made before names had comparison keys get the columns and their values; where two
+// old accounts now share a key, the older one keeps it, since lookups take the lowest id.
+void AccountStore::addNameKeys() {
+  bool hasKeys = false;
+  {
+    auto columns = db_.prepare("PRAGMA table_info(accounts)");
+    while (columns.step()) hasKeys = hasKeys || columns.text(1) == "username_key";
+  }
+  if (!hasKeys) db_.exec("ALTER TABLE accounts ADD COLUMN username_key TEXT; ALTER TABLE accounts ADD COLUMN contact_key TEXT;");
+  auto missing = db_.prepare("SELECT id, username, contact_email FROM accounts WHERE username_key IS NULL OR contact_key IS NULL");
+  auto update = db_.prepare("UPDATE accounts SET username_key = ?, contact_key = ? WHERE id = ?");
+  while (missing.step()) {
+    update.reset();
+    update.bind(1, nameKey(missing.text(1))).bind(2, nameKey(missing.text(2))).bind(3, missing.integer(0)).run();
+  }
+}
+
+AccountStore::CreateOutcome AccountStore::createAccount(Account& account) {
+  const std::string usernameKey = nameKey(account.username);
+  const std::string contactKey = nameKey(account.contactEmail);
   std::lock_guard lock(mutex_);
   Transaction tx(db_);
+  auto taken = [&](const std::string& key) {
+    auto check = db_.prepare("SELECT 1 FROM accounts WHERE username_key = ?1 OR contact_key = ?1 LIMIT 1");
+    return check.bind(1, key).step();
+  };
+  if (taken(usernameKey)) return CreateOutcome::usernameTaken;
+  if (taken(contactKey)) return CreateOutcome::contactTaken;
+  // The old case-insensitive UNIQUE on username still guards databases of every age.
   {
     auto check = db_.prepare("SELECT 1 FROM accounts WHERE username = ?");
-    if (check.bind(1, account.username).step()) return false;
+    if (check.bind(1, account.username).step()) return CreateOutcome::usernameTaken;
   }
   db_.prepare(
-         "INSERT INTO accounts (username, password_hash, contact_email, user_type, created_at, expires_at) "
-         "VALUES (?, ?, ?, ?, ?, ?)")
+         "INSERT INTO accounts (username, password_hash, contact_email, user_type, created_at, expires_at, "
+         "username_key, contact_key) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
       .bind(1, account.username)
       .bind(2, account.passwordHash)
       .bind(3, account.contactEmail)
       .bind(4, account.userType)
       .bind(5, account.createdAt)
       .bind(6, account.expiresAt)
+      .bind(7, usernameKey)
+      .bind(8, contactKey)
       .run();
   account.id = db_.lastInsertId();
   tx.commit();
-  return true;
+  return CreateOutcome::created;
 }
 
 std::optional<Account> AccountStore::findByUsername(const std::string& username) {
+  const std::string key = nameKey(username);
+  if (key.empty()) return std::nullopt;
   std::lock_guard lock(mutex_);
-  auto s = db_.prepare(std::string("SELECT ") + kAccountColumns + " FROM accounts WHERE username = ?");
-  if (!s.bind(1, username).step()) return std::nullopt;
+  auto s = db_.prepare(std::string("SELECT ") + kAccountColumns + " FROM accounts WHERE username_key = ? ORDER BY id LIMIT 1");
+  if (!s.bind(1, key).step()) return std::nullopt;
   return readAccount(s);
 }
 
 std::optional<Account> AccountStore::findByUsernameOrEmail(const std::string& name) {
   if (auto byName = findByUsername(name)) return byName;
+  const std::string key = nameKey(name);
+  if (key.empty()) return std::nullopt;
   std::lock_guard lock(mutex_);
-  // Several accounts may share a contact address; the oldest one is the one recovered.
-  auto s = db_.prepare(std::string("SELECT ") + kAccountColumns +
-                       " FROM accounts WHERE contact_email = ? COLLATE NOCASE ORDER BY id LIMIT 1");
-  if (!s.bind(1, name).step()) return std::nullopt;
+  auto s = db_.prepare(std::string("SELECT ") + kAccountColumns + " FROM accounts WHERE contact_key = ? ORDER BY id LIMIT 1");
+  if (!s.bind(1, key).step()) return std::nullopt;
   return readAccount(s);
 }
 
@@ -214,8 +252,7 @@ std::optional<std::string> AccountStore::pendingResetCode(std::int64_t accountId
   return s.text(0);
 }
 
-AccountStore::ResetOutcome AccountStore::resetPassword(std::int64_t accountId, const std::string& code,
-                                                       const std::string& newHash) {
+AccountStore::ResetOutcome AccountStore::claimResetCode(std::int64_t accountId, const std::string& code) {
   std::lock_guard lock(mutex_);
   Transaction tx(db_);
   auto s = db_.prepare("SELECT code, expires_at, attempts FROM reset_codes WHERE account_id = ?");
@@ -241,10 +278,16 @@ AccountStore::ResetOutcome AccountStore::resetPassword(std::int64_t accountId, c
     tx.commit();
     return ResetOutcome::wrongCode;
   }
-  db_.prepare("UPDATE accounts SET password_hash = ? WHERE id = ?").bind(1, newHash).bind(2, accountId).run();
   drop();
   tx.commit();
-  return ResetOutcome::reset;
+  return ResetOutcome::accepted;
+}
+
+void AccountStore::setPasswordHash(std::int64_t accountId, const std::string& hash) {
+  std::lock_guard lock(mutex_);
+  Transaction tx(db_);
+  db_.prepare("UPDATE accounts SET password_hash = ? WHERE id = ?").bind(1, hash).bind(2, accountId).run();
+  tx.commit();
 }
 
 std::string AccountStore::registerWireGuardPeer(std::int64_t accountId, std::int64_t serverId,
@@ -258,9 +301,26 @@ std::string AccountStore::registerWireGuardPeer(std::int64_t accountId, std::int
       .bind(4, clock_())
       .run();
   tx.commit();
+  return tunnelAddress(accountId);
+}
+
+std::string AccountStore::tunnelAddress(std::int64_t accountId) {
   // One tunnel address per account inside 10.66.0.0/16, skipping .0 and .255 of each /24.
   const std::int64_t n = accountId + 1;
   return "10.66." + std::to_string((n / 254) % 256) + "." + std::to_string(n % 254 + 1) + "/32";
+}
+
+std::vector<AccountStore::WireGuardPeer> AccountStore::wireGuardPeers() {
+  std::lock_guard lock(mutex_);
+  auto s = db_.prepare(
+      "SELECT a.username, COALESCE(s.vpn_server_id, -1), COALESCE(s.ip_id, -1), p.public_key, p.account_id "
+      "FROM wireguard_peers p JOIN accounts a ON a.id = p.account_id LEFT JOIN servers s ON s.id = p.server_id "
+      "ORDER BY p.updated_at, p.account_id");
+  std::vector<WireGuardPeer> peers;
+  while (s.step()) {
+    peers.push_back(WireGuardPeer{s.text(0), s.integer(1), s.integer(2), s.text(3), tunnelAddress(s.integer(4))});
+  }
+  return peers;
 }
 
 }  // namespace corvane::backend

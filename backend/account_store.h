@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "account.h"
-#include "device_record.h"
-#include "sqlite_db.h"
+#include "backend/account.h"
+#include "backend/device_record.h"
+#include "backend/sqlite_db.h"
 
 namespace corvane::backend {
 
@@ -24,8 +24,10 @@ class AccountStore {
 
   std::int64_t now() const { return clock_(); }
 
-  // False when the user name is taken (compared without regard to case).
-  bool createAccount(Account& account);
+  // User names and contact addresses share one space of comparison keys (see user_name.h):
+  // no key may belong to two accounts, so a user name can never be someone else's address.
+  enum class CreateOutcome { created, usernameTaken, contactTaken };
+  CreateOutcome createAccount(Account& account);
   std::optional<Account> findByUsername(const std::string& username);
   // The password-recovery screen asks for the e-mail address, so a reset may name either.
   std::optional<Account> findByUsernameOrEmail(const std::string& name);
@@ -41,18 +43,32 @@ class AccountStore {
   void storeResetCode(std::int64_t accountId, const std::string& code, std::int64_t expiresAt);
   std::optional<std::string> pendingResetCode(std::int64_t accountId);
 
-  enum class ResetOutcome { reset, noCode, wrongCode, expired, tooManyAttempts };
-  // Checks `code` and, when it matches and has not expired, sets the new hash and consumes
-  // the code, all in one transaction. A wrong code counts an attempt; after kMaxResetAttempts
-  // the code is void, so six digits cannot be guessed by trying them all.
-  ResetOutcome resetPassword(std::int64_t accountId, const std::string& code, const std::string& newHash);
-  static constexpr int kMaxResetAttempts = 5;
+  enum class ResetOutcome { accepted, noCode, wrongCode, expired, tooManyAttempts };
+  // Checks `code` and consumes it when it matches and has not expired, in one transaction, so
+  // two requests can never both use one code. A wrong code counts an attempt; after
+  // kMaxResetAttempts the code is void. The caller hashes the new password only after this
+  // accepted the code: a wrong guess costs no hashing.
+  ResetOutcome claimResetCode(std::int64_t accountId, const std::string& code);
+  static constexpr int kMaxResetAttempts = 3;
+  void setPasswordHash(std::int64_t accountId, const std::string& hash);
 
   // The tunnel address of the account's peer on `serverId`, recording `publicKey` as its key.
   std::string registerWireGuardPeer(std::int64_t accountId, std::int64_t serverId, const std::string& publicKey);
+  // Every recorded peer with its server's identifiers, for a test that provisions the peers on
+  // its own WireGuard server. Servers no longer in the catalogue give -1 identifiers.
+  struct WireGuardPeer {
+    std::string username;
+    std::int64_t vpnServerId = -1;
+    std::int64_t ipId = -1;
+    std::string publicKey;
+    std::string address;
+  };
+  std::vector<WireGuardPeer> wireGuardPeers();
 
  private:
   void migrate();
+  void addNameKeys();
+  static std::string tunnelAddress(std::int64_t accountId);
 
   std::mutex mutex_;
   Database db_;

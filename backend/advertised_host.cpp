@@ -1,4 +1,4 @@
-#include "advertised_host.h"
+#include "backend/advertised_host.h"
 
 namespace corvane::backend {
 

@@ -6,10 +6,11 @@
 #include <memory>
 #include <string>
 
-#include "account_store.h"
-#include "backend_options.h"
-#include "password_hasher.h"
-#include "server_catalogue.h"
+#include "backend/abuse_limits.h"
+#include "backend/account_store.h"
+#include "backend/backend_options.h"
+#include "backend/password_hasher.h"
+#include "backend/server_catalogue.h"
 
 namespace corvane::backend {
 
@@ -23,6 +24,9 @@ struct BackendContext {
   std::string advertisedHost;
   int httpsPort = 0;
   int httpPort = 0;
+  AbuseLimits& limits;
+  // Random per start; keys the invented address masks of unknown names (masked_address.h).
+  std::string answerSecret;
 };
 
 }  // namespace corvane::backend

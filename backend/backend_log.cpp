@@ -1,4 +1,4 @@
-#include "backend_log.h"
+#include "backend/backend_log.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "base64.h"
+#include "backend/base64.h"
 
 #include <sodium.h>
 

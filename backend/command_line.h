@@ -1,7 +1,7 @@
 #pragma once
 #include <optional>
 
-#include "backend_options.h"
+#include "backend/backend_options.h"
 
 namespace corvane::backend {
 

@@ -1,4 +1,4 @@
-#include "credentials.h"
+#include "backend/credentials.h"
 
 namespace corvane::backend {
 

@@ -2,8 +2,8 @@
 #include <optional>
 #include <string>
 
-#include "account.h"
-#include "backend_context.h"
+#include "backend/account.h"
+#include "backend/backend_context.h"
 
 namespace corvane::backend {
 

@@ -1,12 +1,12 @@
-#include "demo_catalogue.h"
+#include "backend/demo_catalogue.h"
 
 #include <sodium.h>
 
 #include <array>
 #include <cstdio>
 
-#include "base64.h"
-#include "demo_countries.h"
+#include "backend/base64.h"
+#include "backend/demo_countries.h"
 
 namespace corvane::backend {
 namespace {
@@ -107,6 +107,7 @@ std::vector<CatalogueEntry> demoCatalogue(size_t count, const std::string& caPem
     switch (protocol.type) {
       case 5:
         entry.wireGuardPublicKey = wireGuardPublicKey(i);
+        entry.wireGuardDns = "10.66.0.1";
         config = "[Peer]\nPublicKey = " + entry.wireGuardPublicKey + "\nEndpoint = " + endpoint +
                  "\nAllowedIPs = 0.0.0.0/0, ::/0\n";
         break;

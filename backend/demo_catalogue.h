@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue_entry.h"
+#include "backend/catalogue_entry.h"
 
 namespace corvane::backend {
 

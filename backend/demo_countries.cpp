@@ -1,4 +1,4 @@
-#include "demo_countries.h"
+#include "backend/demo_countries.h"
 
 namespace corvane::backend {
 namespace {

@@ -1,7 +1,7 @@
-#include "demo_seed.h"
+#include "backend/demo_seed.h"
 
-#include "demo_catalogue.h"
-#include "server_catalogue.h"
+#include "backend/demo_catalogue.h"
+#include "backend/server_catalogue.h"
 
 namespace corvane::backend {
 

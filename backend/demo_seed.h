@@ -2,9 +2,9 @@
 #include <cstddef>
 #include <string>
 
-#include "account_store.h"
-#include "password_hasher.h"
-#include "sqlite_db.h"
+#include "backend/account_store.h"
+#include "backend/password_hasher.h"
+#include "backend/sqlite_db.h"
 
 namespace corvane::backend {
 

@@ -1,4 +1,6 @@
-#include "json_body.h"
+#include "backend/json_body.h"
+
+#include <algorithm>
 
 namespace corvane::backend {
 namespace {
@@ -12,7 +14,38 @@ std::string quoted(const char* key) { return std::string("\"") + key + "\""; }
 
 }  // namespace
 
+int jsonNestingDepth(std::string_view text, int limit) {
+  int depth = 0;
+  int deepest = 0;
+  bool inString = false;
+  bool escaped = false;
+  for (const char c : text) {
+    if (inString) {
+      if (escaped) {
+        escaped = false;
+      } else if (c == '\\') {
+        escaped = true;
+      } else if (c == '"') {
+        inString = false;
+      }
+      continue;
+    }
+    if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      deepest = std::max(deepest, ++depth);
+      if (deepest > limit) return limit + 1;
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return deepest;
+}
+
 nlohmann::json parseJsonObject(const std::string& body) {
+  if (jsonNestingDepth(body, kMaxJsonDepth) > kMaxJsonDepth) {
+    throw BadRequest("The request body is nested too deeply.");
+  }
   nlohmann::json parsed = nlohmann::json::parse(body, nullptr, false);
   if (parsed.is_discarded()) throw BadRequest("The request body is not valid JSON.");
   if (!parsed.is_object()) throw BadRequest("The request body must be a JSON object.");

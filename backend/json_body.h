@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -15,8 +16,16 @@ class BadRequest : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Throws BadRequest unless `body` is a JSON object.
+// Request bodies are flat objects; nesting beyond this is refused before anything is built,
+// so a body of "[[[[..." costs a scan, not a tree.
+inline constexpr int kMaxJsonDepth = 16;
+
+// Throws BadRequest unless `body` is a JSON object nested at most kMaxJsonDepth deep.
 nlohmann::json parseJsonObject(const std::string& body);
+
+// The deepest nesting of arrays and objects in `text`, counting only brackets outside strings;
+// stops counting (and returns limit + 1) once it passes `limit`.
+int jsonNestingDepth(std::string_view text, int limit);
 
 std::string requireText(const nlohmann::json& object, const char* key);
 std::int64_t requireInteger(const nlohmann::json& object, const char* key);

@@ -1,26 +1,27 @@
-#include "json_reply.h"
+#include "backend/json_reply.h"
 
-#include "json_body.h"
-#include "sqlite_db.h"
+#include "backend/json_body.h"
 
 namespace corvane::backend {
 
-void replyJson(httplib::Response& res, const nlohmann::json& body, int status) {
+void replyJson(HttpResponse& res, const nlohmann::json& body, int status) {
   res.status = status;
-  res.set_content(body.dump(), "application/json");
+  res.contentType = "application/json";
+  // Replace, not fail: a stored text that is not UTF-8 must not turn an answer into a 500.
+  res.body = body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 nlohmann::json statusAnswer(int statusCode, const std::string& message) {
   return {{"status_code", statusCode}, {"response_code", statusCode == 200 ? 1 : 0}, {"message", message}};
 }
 
-httplib::Server::Handler jsonRoute(BackendContext& ctx, const char* name, JsonHandler handler) {
-  return [&ctx, name, handler = std::move(handler)](const httplib::Request& req, httplib::Response& res) {
+Router::Handler jsonRoute(BackendContext& ctx, const char* name, JsonHandler handler) {
+  return [&ctx, name, handler = std::move(handler)](const HttpRequest& req, HttpResponse& res) {
     try {
       const nlohmann::json body = parseJsonObject(req.body);
-      handler(body, res);
+      handler(req, body, res);
     } catch (const BadRequest& e) {
-      ctx.log->info("{}: refused a malformed request from {}: {}", name, req.remote_addr, e.what());
+      ctx.log->info("{}: refused a malformed request from {}: {}", name, req.remoteAddress, e.what());
       replyJson(res, statusAnswer(400, e.what()), 400);
     } catch (const std::exception& e) {
       ctx.log->error("{}: {}", name, e.what());

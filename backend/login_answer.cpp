@@ -1,9 +1,9 @@
-#include "login_answer.h"
+#include "backend/login_answer.h"
 
 #include <nlohmann/json.hpp>
 
-#include "announcements.h"
-#include "text_time.h"
+#include "backend/announcements.h"
+#include "backend/text_time.h"
 
 namespace corvane::backend {
 namespace {
@@ -24,7 +24,7 @@ nlohmann::json inAppPaymentPage() {
 
 }  // namespace
 
-std::string acceptedLoginAnswer(const Account& account, const ServerCatalogue& catalogue, std::int64_t now) {
+LoginAnswer acceptedLoginAnswer(const Account& account, const ServerCatalogue& catalogue, std::int64_t now) {
   const std::int64_t left = account.expiresAt > now ? (account.expiresAt - now) / 86400 : 0;
   nlohmann::json user = {
       {"response_code", 1},
@@ -46,12 +46,13 @@ std::string acceptedLoginAnswer(const Account& account, const ServerCatalogue& c
   };
   // Append the pre-serialised catalogue as the last member; dump() ends with the object's
   // closing brace, which goes back on after the array.
-  std::string text = user.dump();
-  text.pop_back();
-  text += ",\"ip_bundle\":";
-  text += catalogue.bundleJson();
-  text += '}';
-  return text;
+  LoginAnswer answer{user.dump(), 0};
+  answer.text.pop_back();
+  answer.text += ",\"ip_bundle\":";
+  answer.bundleAt = answer.text.size();
+  answer.text += catalogue.bundleJson();
+  answer.text += '}';
+  return answer;
 }
 
 }  // namespace corvane::backend

@@ -1,4 +1,4 @@
-#include "password_hasher.h"
+#include "backend/password_hasher.h"
 
 #include <sodium.h>
 

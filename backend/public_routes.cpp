@@ -1,12 +1,12 @@
-#include "public_routes.h"
+#include "backend/public_routes.h"
 
-#include "announcements.h"
-#include "json_reply.h"
+#include "backend/announcements.h"
+#include "backend/json_reply.h"
 
 namespace corvane::backend {
 
-void registerHttpsInfoRoutes(httplib::Server& server, BackendContext& ctx) {
-  server.Get("/app-api-v1/get-links", [&ctx](const httplib::Request&, httplib::Response& res) {
+void registerHttpsInfoRoutes(Router& server, BackendContext& ctx) {
+  server.get("/app-api-v1/get-links", [&ctx](const HttpRequest&, HttpResponse& res) {
     const std::string https = "https://" + ctx.advertisedHost + ":" + std::to_string(ctx.httpsPort);
     const std::string http = "http://" + ctx.advertisedHost + ":" + std::to_string(ctx.httpPort);
     replyJson(res, {{"about_us_link", "https://corvane.test/about"},
@@ -16,25 +16,31 @@ void registerHttpsInfoRoutes(httplib::Server& server, BackendContext& ctx) {
                     {"domain_link_1", https + "/domain"},
                     {"domain_link_2", http + "/domain"}});
   });
-  server.Get("/app-api-v1/announcement-info", [](const httplib::Request&, httplib::Response& res) {
+  server.get("/app-api-v1/announcement-info", [](const HttpRequest&, HttpResponse& res) {
     replyJson(res, {{"announcement_one", kAnnouncementOne}, {"announcement_two", kAnnouncementTwo}});
   });
 }
 
-void registerCommonRoutes(httplib::Server& server, BackendContext& ctx) {
+void registerCommonRoutes(Router& server, BackendContext& ctx) {
   // The domain that every POST addresses: host and port of the plain-HTTP listener.
-  server.Get("/domain", [&ctx](const httplib::Request&, httplib::Response& res) {
-    res.set_content(ctx.advertisedHost + ":" + std::to_string(ctx.httpPort) + "\n", "text/plain");
+  server.get("/domain", [&ctx](const HttpRequest&, HttpResponse& res) {
+    // With --api-tls the API is also on the HTTPS listener, and clients built for https
+    // must be sent there.
+    const int port = ctx.options.apiOverTls ? ctx.httpsPort : ctx.httpPort;
+    res.contentType = "text/plain";
+    res.body = ctx.advertisedHost + ":" + std::to_string(port) + "\n";
   });
-  server.Get("/ip", [](const httplib::Request& req, httplib::Response& res) {
-    if (req.get_param_value("format") == "json") {
-      replyJson(res, {{"ip", req.remote_addr}});
+  server.get("/ip", [](const HttpRequest& req, HttpResponse& res) {
+    if (req.param("format") == "json") {
+      replyJson(res, {{"ip", req.remoteAddress}});
     } else {
-      res.set_content(req.remote_addr + "\n", "text/plain");
+      res.contentType = "text/plain";
+      res.body = req.remoteAddress + "\n";
     }
   });
-  server.Get("/hotspot-detect.html", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content("<HTML><HEAD><TITLE>Success</TITLE></HEAD><BODY>Success</BODY></HTML>\n", "text/html");
+  server.get("/hotspot-detect.html", [](const HttpRequest&, HttpResponse& res) {
+    res.contentType = "text/html";
+    res.body = "<HTML><HEAD><TITLE>Success</TITLE></HEAD><BODY>Success</BODY></HTML>\n";
   });
 }
 

@@ -4,13 +4,15 @@
 // thousands of servers costs one string copy per login rather than a JSON rebuild.
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "catalogue_entry.h"
-#include "sqlite_db.h"
+#include "backend/catalogue_entry.h"
+#include "backend/deflated_text.h"
+#include "backend/sqlite_db.h"
 
 namespace corvane::backend {
 
@@ -18,6 +20,8 @@ struct WireGuardServer {
   std::int64_t rowId = 0;
   std::string ip;  // as in the catalogue: an address, optionally with ":port"
   std::string publicKey;
+  std::string endpoint;  // empty: use `ip`
+  std::string dns;       // empty: no DNS line
 };
 
 class ServerCatalogue {
@@ -28,6 +32,8 @@ class ServerCatalogue {
   static void replace(Database& db, const std::vector<CatalogueEntry>& entries);
 
   const std::string& bundleJson() const { return bundleJson_; }
+  // bundleJson() deflated once, for gzip answers; null when zlib failed.
+  const std::shared_ptr<const DeflatedText>& deflatedBundle() const { return deflatedBundle_; }
   size_t size() const { return size_; }
   std::optional<WireGuardServer> findWireGuard(std::int64_t vpnServerId, std::int64_t ipId) const;
 
@@ -35,6 +41,7 @@ class ServerCatalogue {
   static void ensureSchema(Database& db);
 
   std::string bundleJson_;
+  std::shared_ptr<const DeflatedText> deflatedBundle_;
   size_t size_ = 0;
   std::map<std::pair<std::int64_t, std::int64_t>, WireGuardServer> wireGuard_;
 };

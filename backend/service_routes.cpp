@@ -1,10 +1,10 @@
-#include "service_routes.h"
+#include "backend/service_routes.h"
 
-#include "credentials.h"
-#include "json_body.h"
-#include "json_reply.h"
-#include "text_time.h"
-#include "wireguard_config.h"
+#include "backend/credentials.h"
+#include "backend/json_body.h"
+#include "backend/json_reply.h"
+#include "backend/text_time.h"
+#include "backend/wireguard_config.h"
 
 namespace corvane::backend {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 constexpr const char* kBadCredentials = "Invalid user name or password.";
 
 // Answers without "result" are what clients read as "no configuration".
-void wireGuardConfig(BackendContext& ctx, const nlohmann::json& body, httplib::Response& res) {
+void wireGuardConfig(BackendContext& ctx, const HttpRequest&, const nlohmann::json& body, HttpResponse& res) {
   const std::string username = requireText(body, "username");
   const std::string password = requireText(body, "pass");
   const std::int64_t vpnServerId = requireInteger(body, "vpnserverId");
@@ -37,7 +37,7 @@ void wireGuardConfig(BackendContext& ctx, const nlohmann::json& body, httplib::R
     replyJson(res, {{"result", "success"}});
     return;
   }
-  replyJson(res, {{"result", wireGuardClientConfig(keys.privateKey, address, server->publicKey, server->ip)}});
+  replyJson(res, {{"result", wireGuardClientConfig(keys.privateKey, address, *server)}});
 }
 
 nlohmann::json datum(const Account& account, const DeviceRecord& d) {
@@ -60,7 +60,7 @@ nlohmann::json datum(const Account& account, const DeviceRecord& d) {
           {"created_at", utcDateTime(d.createdAt)}};
 }
 
-void loggedInDevices(BackendContext& ctx, const nlohmann::json& body, httplib::Response& res) {
+void loggedInDevices(BackendContext& ctx, const HttpRequest&, const nlohmann::json& body, HttpResponse& res) {
   const std::string username = requireText(body, "username");
   const std::string password = requireText(body, "pass");
   optionalText(body, "udid");
@@ -78,9 +78,9 @@ void loggedInDevices(BackendContext& ctx, const nlohmann::json& body, httplib::R
   replyJson(res, answer);
 }
 
-// The log-out request names no device; a "udid", when a client adds one, picks the device,
-// otherwise the account's most recently active device is the one signing out.
-void pinSetOffline(BackendContext& ctx, const nlohmann::json& body, httplib::Response& res) {
+// The log-out request names the device signing out by its "udid"; a client that sends none
+// (older ones did not) signs out the account's most recently active device.
+void pinSetOffline(BackendContext& ctx, const HttpRequest&, const nlohmann::json& body, HttpResponse& res) {
   const std::string username = requireText(body, "username");
   const std::string password = requireText(body, "pass");
   const std::string udid = optionalText(body, "udid");
@@ -98,13 +98,15 @@ void pinSetOffline(BackendContext& ctx, const nlohmann::json& body, httplib::Res
 
 }  // namespace
 
-void registerServiceRoutes(httplib::Server& server, BackendContext& ctx) {
+void registerServiceRoutes(Router& server, BackendContext& ctx) {
   auto bind = [&ctx](auto fn) {
-    return [&ctx, fn](const nlohmann::json& body, httplib::Response& res) { fn(ctx, body, res); };
+    return [&ctx, fn](const HttpRequest& req, const nlohmann::json& body, HttpResponse& res) {
+      fn(ctx, req, body, res);
+    };
   };
-  server.Post("/app-api-v1/wireguard-user-con", jsonRoute(ctx, "wireguard", bind(wireGuardConfig)));
-  server.Post("/app-api-v1/get-logged-in-devices", jsonRoute(ctx, "devices", bind(loggedInDevices)));
-  server.Post("/app-api-v1/pin-set-offline", jsonRoute(ctx, "pin offline", bind(pinSetOffline)));
+  server.post("/app-api-v1/wireguard-user-con", jsonRoute(ctx, "wireguard", bind(wireGuardConfig)));
+  server.post("/app-api-v1/get-logged-in-devices", jsonRoute(ctx, "devices", bind(loggedInDevices)));
+  server.post("/app-api-v1/pin-set-offline", jsonRoute(ctx, "pin offline", bind(pinSetOffline)));
 }
 
 }  // namespace corvane::backend

@@ -1,11 +1,11 @@
 #pragma once
-#include <httplib.h>
 
-#include "backend_context.h"
+#include "backend/backend_context.h"
+#include "backend/router.h"
 
 namespace corvane::backend {
 
 // WireGuard configurations, the signed-in devices list and signing a device out.
-void registerServiceRoutes(httplib::Server& server, BackendContext& ctx);
+void registerServiceRoutes(Router& server, BackendContext& ctx);
 
 }  // namespace corvane::backend

@@ -1,4 +1,4 @@
-#include "signup_form.h"
+#include "backend/signup_form.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "sqlite_db.h"
+#include "backend/sqlite_db.h"
 
 namespace corvane::backend {
 namespace {

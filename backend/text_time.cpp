@@ -1,4 +1,4 @@
-#include "text_time.h"
+#include "backend/text_time.h"
 
 #include <ctime>
 

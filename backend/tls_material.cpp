@@ -1,4 +1,4 @@
-#include "tls_material.h"
+#include "backend/tls_material.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,10 +1,10 @@
-#include "wireguard_config.h"
+#include "backend/wireguard_config.h"
 
 #include <sodium.h>
 
 #include <algorithm>
 
-#include "base64.h"
+#include "backend/base64.h"
 
 namespace corvane::backend {
 
@@ -34,11 +34,11 @@ std::string endpointWithPort(const std::string& endpoint) {
 }
 
 std::string wireGuardClientConfig(const std::string& privateKey, const std::string& address,
-                                  const std::string& serverPublicKey, const std::string& endpoint) {
+                                  const WireGuardServer& server) {
+  const std::string endpoint = endpointWithPort(server.endpoint.empty() ? server.ip : server.endpoint);
   return "[Interface]\nPrivateKey = " + privateKey + "\nAddress = " + address +
-         "\nDNS = 10.66.0.1\n\n[Peer]\nPublicKey = " + serverPublicKey +
-         "\nAllowedIPs = 0.0.0.0/0, ::/0\nEndpoint = " + endpointWithPort(endpoint) +
-         "\nPersistentKeepalive = 25\n";
+         (server.dns.empty() ? std::string() : "\nDNS = " + server.dns) + "\n\n[Peer]\nPublicKey = " +
+         server.publicKey + "\nAllowedIPs = 0.0.0.0/0, ::/0\nEndpoint = " + endpoint + "\nPersistentKeepalive = 25\n";
 }
 
 }  // namespace corvane::backend

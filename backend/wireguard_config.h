@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "backend/server_catalogue.h"
+
 namespace corvane::backend {
 
 // A fresh X25519 key pair in WireGuard's Base64 form.
@@ -13,9 +15,9 @@ WireGuardKeyPair newWireGuardKeyPair();
 // `endpoint` with a port: WireGuard's usual 51820 when it has none.
 std::string endpointWithPort(const std::string& endpoint);
 
-// The client's wg-quick style configuration for one server. `endpoint` is the catalogue's
-// "ip".
+// The client's wg-quick style configuration for `server`: its endpoint (or its catalogue "ip")
+// and public key, and the DNS line when the server names one.
 std::string wireGuardClientConfig(const std::string& privateKey, const std::string& address,
-                                  const std::string& serverPublicKey, const std::string& endpoint);
+                                  const WireGuardServer& server);
 
 }  // namespace corvane::backend

@@ -11,6 +11,7 @@ find_package(OpenSSL REQUIRED)
 find_package(SQLite3 REQUIRED)
 find_package(Boost 1.81 EXACT REQUIRED COMPONENTS url)
 find_package(ICU REQUIRED COMPONENTS uc i18n)
+find_package(ZLIB REQUIRED)
 pkg_check_modules(SODIUM REQUIRED IMPORTED_TARGET libsodium)
 pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 # corvane-tunneld sets addresses, routes and policy rules through netlink.
@@ -29,3 +30,8 @@ target_link_libraries(corvane_deps INTERFACE
 # cpp-httplib: reference backend and the tests' scriptable servers.
 add_library(corvane_httplib INTERFACE)
 target_link_libraries(corvane_httplib INTERFACE PkgConfig::HTTPLIB OpenSSL::SSL OpenSSL::Crypto)
+
+# Boost.Beast on Boost.Asio (header-only in 1.81): the reference backend's HTTP and HTTPS server.
+add_library(corvane_beast INTERFACE)
+target_compile_definitions(corvane_beast INTERFACE BOOST_ASIO_NO_DEPRECATED BOOST_BEAST_USE_STD_STRING_VIEW)
+target_link_libraries(corvane_beast INTERFACE Boost::boost OpenSSL::SSL OpenSSL::Crypto Threads::Threads)

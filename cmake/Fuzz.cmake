@@ -24,7 +24,10 @@ foreach(src ${CORVANE_FUZZ_SOURCES})
   # The reference backend is a program, not part of corvane_core: its harnesses compile the
   # request-parsing sources they exercise.
   if(name MATCHES "^backend_")
-    target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/backend/json_body.cpp ${CMAKE_SOURCE_DIR}/backend/signup_form.cpp)
-    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/backend)
+    target_link_libraries(${name} PRIVATE corvane_backend)
   endif()
 endforeach()
+# The backend's parsers need coverage instrumentation as much as the core's.
+if(TARGET corvane_backend)
+  target_compile_options(corvane_backend PRIVATE -fsanitize=fuzzer-no-link)
+endif()

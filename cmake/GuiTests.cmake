@@ -1,11 +1,30 @@
-# The window's tests, label "gui". They run on Qt's offscreen platform, so no display is
-# needed; the one real-window run starts Xvfb itself and skips without it.
-file(GLOB CORVANE_GUI_UNIT_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/ui/*_test.cpp)
-add_executable(gui_tests ${CORVANE_GUI_UNIT_TESTS})
+# The window's tests, label "gui". They run on Qt's offscreen platform with the software
+# renderer, so no display is needed; the one real-window run starts Xvfb itself and skips
+# without it. Screenshots land in build/screenshots.
+file(GLOB CORVANE_GUI_UNIT_TESTS CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/tests/ui/*_test.cpp ${CMAKE_SOURCE_DIR}/tests/ui/support/*.cpp)
+add_executable(gui_tests ${CORVANE_GUI_UNIT_TESTS}
+  ${CMAKE_SOURCE_DIR}/tests/api/support/backend_process.cpp)
 target_include_directories(gui_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-target_link_libraries(gui_tests PRIVATE corvane_ui GTest::gtest GTest::gmock)
+target_link_libraries(gui_tests PRIVATE corvane_ui corvane_httplib Qt6::Test GTest::gtest GTest::gmock)
+add_dependencies(gui_tests corvane-backend)
 corvane_warnings(gui_tests)
 gtest_discover_tests(gui_tests
-  PROPERTIES LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+  PROPERTIES LABELS gui
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;CORVANE_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots"
   DISCOVERY_TIMEOUT 60
   DISCOVERY_MODE PRE_TEST)
+
+# The real-window run: its own program, because it draws on a private Xvfb display through
+# the xcb platform instead of the offscreen one.
+add_executable(gui_window_test
+  ${CMAKE_SOURCE_DIR}/tests/ui/window/real_window_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/ui/window/xvfb_display.cpp
+  ${CMAKE_SOURCE_DIR}/tests/ui/support/screen_host.cpp
+  ${CMAKE_SOURCE_DIR}/tests/api/support/backend_process.cpp)
+target_include_directories(gui_window_test PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+target_link_libraries(gui_window_test PRIVATE corvane_ui corvane_httplib Qt6::Test GTest::gtest)
+add_dependencies(gui_window_test corvane-backend)
+corvane_warnings(gui_window_test)
+add_test(NAME RealWindow.LogInOpenThePickerAndChooseAServer COMMAND gui_window_test)
+set_tests_properties(RealWindow.LogInOpenThePickerAndChooseAServer PROPERTIES LABELS gui TIMEOUT 120)

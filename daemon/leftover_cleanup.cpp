@@ -9,7 +9,8 @@
 namespace corvane::daemon {
 
 void removeLeftovers(const DaemonSettings& settings, platform::MainLoop& loop, const engine::EngineRegistry& registry,
-                     firewall::Firewall& firewall, dns::DnsConfigurator& dns, const platform::Log& log) {
+                     firewall::Firewall& firewall, dns::DnsConfigurator& dns, const platform::Log& log,
+                     bool keepBlocking) {
   net::Netlink netlink;
   for (const auto& name : netlink.linkNamesWithPrefix(settings.interfacePrefix)) {
     if (auto deleted = netlink.deleteLink(name); !deleted) {
@@ -22,7 +23,13 @@ void removeLeftovers(const DaemonSettings& settings, platform::MainLoop& loop, c
     (void)netlink.deleteRules(family, net::kTunnelRulePriority);
     (void)netlink.deleteRules(family, net::kSuppressRulePriority);
   }
-  if (auto cleared = firewall.clear(); !cleared) log.error(cleared.error().description);
+  if (keepBlocking) {
+    firewall::FirewallPolicy blockAll;
+    blockAll.probeMark = net::kProbeMark;
+    if (auto applied = firewall.apply(blockAll); !applied) log.error(applied.error().description);
+  } else if (auto cleared = firewall.clear(); !cleared) {
+    log.error(cleared.error().description);
+  }
   if (auto restored = dns.restore(); !restored) log.error(restored.error().description);
   engine::EngineContext context{loop, settings.runtimeDir, settings.interfaceName(), net::kTunnelMark, settings.programDir};
   for (const auto* factory : registry.all()) factory->removeLeftovers(context);

@@ -11,7 +11,11 @@
 
 namespace corvane::daemon {
 
+// With `keepBlocking` (the crashed run's owner has the kill switch on) the table is replaced
+// in one transaction by one that blocks everything, instead of being removed: the machine
+// must not leak between the crash and the resumed tunnel.
 void removeLeftovers(const DaemonSettings& settings, platform::MainLoop& loop, const engine::EngineRegistry& registry,
-                     firewall::Firewall& firewall, dns::DnsConfigurator& dns, const platform::Log& log);
+                     firewall::Firewall& firewall, dns::DnsConfigurator& dns, const platform::Log& log,
+                     bool keepBlocking);
 
 }  // namespace corvane::daemon

@@ -38,7 +38,9 @@ Result<void> TunnelDaemon::start() {
     chmod(settings_.runtimeDir.c_str(), 0755);
   }
 
-  removeLeftovers(settings_, loop_, registry_, firewall_, *dns_, log_);
+  auto crashedRun = store_->run();
+  const bool keepBlocking = crashedRun && store_->onDemandManager(crashedRun->uid).has_value();
+  removeLeftovers(settings_, loop_, registry_, firewall_, *dns_, log_, keepBlocking);
 
   probe_ = std::make_unique<probe::CaptiveProbe>(loop_, net::kProbeMark);
   slot::SlotSettings slotSettings;
@@ -64,9 +66,9 @@ Result<void> TunnelDaemon::start() {
   handler_ = std::make_unique<server::RequestHandler>(*store_, *slot_);
   server_ = std::make_unique<server::SocketServer>(loop_.context(), server::CallerPolicy::forGroup(settings_.group),
                                                    *handler_, log_);
-  if (auto run = store_->run()) {
-    log_.info("an earlier run of " + run->engine + " was recorded; resuming it if its kill switch is on");
-    slot_->resume(*run);
+  if (crashedRun) {
+    log_.info("an earlier run of " + crashedRun->engine + " was recorded; resuming it if its kill switch is on");
+    slot_->resume(*crashedRun);
   }
   return server_->listen(settings_.socketPath);
 }

@@ -1,13 +1,15 @@
 // The reference backend's reading of POST bodies: any bytes either parse as a JSON object or
 // are refused with BadRequest, every typed accessor either yields its type or refuses, and a
-// sign-up form the validator accepts really meets every rule it promises.
+// sign-up form the validator accepts really meets every rule it promises; user names normalise
+// to a fixed point.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
-#include "json_body.h"
-#include "signup_form.h"
+#include "backend/json_body.h"
+#include "backend/signup_form.h"
+#include "backend/user_name.h"
 
 using namespace corvane::backend;
 
@@ -30,6 +32,13 @@ void tolerate(F f) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string body(reinterpret_cast<const char*>(data), size);
   isEmailAddress(body);
+  // Normalising a name is stable, and a name and its normal form share one comparison key.
+  if (const auto name = normalizedName(body)) {
+    require(normalizedName(*name) == *name);
+    require(nameKey(*name) == nameKey(body));
+  } else {
+    require(nameKey(body).empty());
+  }
   nlohmann::json object;
   try {
     object = parseJsonObject(body);

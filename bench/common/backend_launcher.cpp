@@ -23,11 +23,12 @@ std::string field(const std::string& line, const std::string& key) {
 
 }  // namespace
 
-BackendLauncher::BackendLauncher(const std::vector<std::string>& extraArgs) {
+BackendLauncher::BackendLauncher(const std::vector<std::string>& extraArgs, const std::string& binary) {
   folder_ = std::filesystem::temp_directory_path() / ("corvane-bench-" + std::to_string(::getpid()));
   std::filesystem::remove_all(folder_);
   std::filesystem::create_directories(folder_);
-  std::vector<std::string> args = {std::string(build::kBinaryDir) + "/corvane-backend", "--data", folder_.string(),
+  std::vector<std::string> args = {binary.empty() ? std::string(build::kBinaryDir) + "/corvane-backend" : binary,
+                                   "--data", folder_.string(),
                                    "--https-port", "0", "--http-port", "0", "--test-port", "0"};
   args.insert(args.end(), extraArgs.begin(), extraArgs.end());
 

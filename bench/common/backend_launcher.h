@@ -14,8 +14,11 @@ namespace corvane::bench {
 class BackendLauncher {
  public:
   // `extraArgs` go after the port and data options (e.g. {"--demo", "--demo-servers", "1000"}).
-  // Throws std::runtime_error when the backend is not ready within 60 s.
-  explicit BackendLauncher(const std::vector<std::string>& extraArgs);
+  // `binary` empty runs this build's corvane-backend; another path runs that one (an older
+  // build, for a before/after comparison). Throws std::runtime_error when the backend is not
+  // ready within 60 s.
+  explicit BackendLauncher(const std::vector<std::string>& extraArgs, const std::string& binary = {});
+  pid_t pid() const { return pid_; }
   ~BackendLauncher();
   BackendLauncher(const BackendLauncher&) = delete;
   BackendLauncher& operator=(const BackendLauncher&) = delete;

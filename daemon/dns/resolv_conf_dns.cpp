@@ -28,8 +28,10 @@ Result<std::string> readFile(const std::filesystem::path& path) {
   return out;
 }
 
-// Truncates and writes in place, then syncs: the inode (and any bind mount on it) stays.
-Result<void> writeInPlace(const std::filesystem::path& path, const std::string& content, int createMode) {
+// Truncates and writes in place: the inode (and any bind mount on it) stays. `durable` syncs
+// before returning (the backup must be on disk before the file it saves changes).
+Result<void> writeInPlace(const std::filesystem::path& path, const std::string& content, int createMode,
+                          bool durable = false) {
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, createMode);
   if (fd < 0 && errno == ELOOP) fd = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);  // resolv.conf may be a link
   if (fd < 0) return Error(kDomain, errno, fmt::format("write {}: {}", path.string(), std::strerror(errno)));
@@ -44,7 +46,7 @@ Result<void> writeInPlace(const std::filesystem::path& path, const std::string& 
     }
     done += static_cast<std::size_t>(n);
   }
-  fsync(fd);
+  if (durable) fsync(fd);
   close(fd);
   return Result<void>::success();
 }
@@ -61,7 +63,7 @@ Result<void> ResolvConfDns::apply(const DnsSettings& settings) {
     if (!original) return original.error();
     // The backup is written and synced before the file changes, so a crash in between
     // leaves the original recoverable.
-    if (auto saved = writeInPlace(backup_, *original, 0600); !saved) return saved;
+    if (auto saved = writeInPlace(backup_, *original, 0600, true); !saved) return saved;
   }
   std::string content = "# Written by corvane-tunneld while a tunnel is up; restored when it stops.\n";
   for (const auto& server : settings.servers) content += "nameserver " + server + "\n";

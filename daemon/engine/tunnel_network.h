@@ -21,6 +21,10 @@ struct TunnelNetwork {
   std::string interfaceName;
   // The local port that receives the host's redirected traffic (Shadowsocks, V2ray).
   std::optional<std::uint16_t> transparentPort;
+  // Transparent-proxy engines: the mark their table puts on the host's packets on the way to
+  // the engine's port. nftables still sees such a packet leaving by its first route's
+  // interface, so the leak rules let this mark pass while the tunnel is up.
+  std::optional<std::uint32_t> redirectMark;
   // A loopback SOCKS/HTTP proxy the engine offers to applications, reported in the status.
   std::optional<std::uint16_t> loopbackProxyPort;
   // The mark the engine puts on its own packets to the server, if it marks them (WireGuard's

@@ -19,6 +19,8 @@ struct FirewallPolicy {
   // The tunnel's interface while it is up: everything may leave through it. Empty while the
   // tunnel is not up (the kill switch blocks).
   std::string tunnelInterface;
+  // Packets a transparent-proxy engine's table is handing to the engine on this host.
+  std::optional<std::uint32_t> redirectMark;
   // The daemon's reachability probe (plain HTTP, marked) may leave while blocking.
   std::optional<std::uint32_t> probeMark;
 };

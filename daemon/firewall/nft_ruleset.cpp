@@ -11,6 +11,7 @@ std::string nftRuleset(const FirewallPolicy& policy) {
   out += "  chain output {\n    type filter hook output priority 0; policy drop;\n";
   out += "    oifname \"lo\" accept\n";
   if (!policy.tunnelInterface.empty()) out += fmt::format("    oifname \"{}\" accept\n", policy.tunnelInterface);
+  if (policy.redirectMark) out += fmt::format("    meta mark 0x{:x} accept\n", *policy.redirectMark);
   std::string owner;
   if (policy.engineMark) owner += fmt::format(" meta mark 0x{:x}", *policy.engineMark);
   if (policy.engineUid) owner += fmt::format(" meta skuid {}", *policy.engineUid);

@@ -134,6 +134,42 @@ Result<void> Netlink::addRoute(int index, const IpPrefix& destination, std::uint
   return Result<void>::success();
 }
 
+Result<void> Netlink::addLocalRoute(int index, const IpPrefix& destination, std::uint32_t table) {
+  if (!socket_) return Error("Netlink", 0, openError_);
+  rtnl_route* route = rtnl_route_alloc();
+  auto dst = toNlAddr(destination);
+  rtnl_route_set_family(route, destination.family);
+  rtnl_route_set_dst(route, dst.get());
+  rtnl_route_set_table(route, table);
+  rtnl_route_set_type(route, RTN_LOCAL);
+  rtnl_route_set_scope(route, RT_SCOPE_HOST);
+  rtnl_route_set_protocol(route, RTPROT_STATIC);
+  rtnl_nexthop* hop = rtnl_route_nh_alloc();
+  rtnl_route_nh_set_ifindex(hop, index);
+  rtnl_route_add_nexthop(route, hop);
+  int error = rtnl_route_add(socket_, route, NLM_F_REPLACE);
+  rtnl_route_put(route);
+  if (error < 0) return netlinkError(fmt::format("add local route {} table {}", destination.text(), table), error);
+  return Result<void>::success();
+}
+
+Result<void> Netlink::deleteLocalRoute(const IpPrefix& destination, std::uint32_t table) {
+  if (!socket_) return Error("Netlink", 0, openError_);
+  rtnl_route* route = rtnl_route_alloc();
+  auto dst = toNlAddr(destination);
+  rtnl_route_set_family(route, destination.family);
+  rtnl_route_set_dst(route, dst.get());
+  rtnl_route_set_table(route, table);
+  rtnl_route_set_type(route, RTN_LOCAL);
+  rtnl_route_set_scope(route, RT_SCOPE_NOWHERE);
+  int error = rtnl_route_delete(socket_, route, 0);
+  rtnl_route_put(route);
+  if (error < 0 && error != -NLE_OBJ_NOTFOUND && error != -NLE_NOADDR && error != -NLE_FAILURE) {
+    return netlinkError(fmt::format("delete local route {} table {}", destination.text(), table), error);
+  }
+  return Result<void>::success();
+}
+
 Result<void> Netlink::addRule(const PolicyRule& rule) {
   if (!socket_) return Error("Netlink", 0, openError_);
   // libnl's rule object has no setters for the invert flag or suppress_prefixlength, so the

@@ -40,6 +40,11 @@ class Netlink {
   Result<void> addAddress(int index, const IpPrefix& address);
   // A route for `destination` through the link, in `table` (254 is main).
   Result<void> addRoute(int index, const IpPrefix& destination, std::uint32_t table);
+  // A route of type local ("local 0.0.0.0/0 dev lo table N"): packets routed by it are
+  // delivered to this host, which is how TPROXY receives the host's own traffic.
+  Result<void> addLocalRoute(int index, const IpPrefix& destination, std::uint32_t table);
+  // Removes that route; none is not an error.
+  Result<void> deleteLocalRoute(const IpPrefix& destination, std::uint32_t table);
   Result<void> addRule(const PolicyRule& rule);
   // Removes every rule of `family` with this priority; none is not an error.
   Result<void> deleteRules(int family, std::uint32_t priority);

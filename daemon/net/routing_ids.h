@@ -17,4 +17,12 @@ inline constexpr std::uint32_t kTunnelRulePriority = 32101;
 // Mark on the daemon's own reachability probe, which the kill switch lets out.
 inline constexpr std::uint32_t kProbeMark = 0xca78;
 
+// Transparent-proxy engines (Shadowsocks, V2ray): the host's packets get this mark in the
+// output route chain, and the policy rule sends marked packets to a table whose only route is
+// "local default dev lo", so they come back in through prerouting where TPROXY hands them to
+// the engine's port.
+inline constexpr std::uint32_t kTransparentMark = 0xca79;
+inline constexpr std::uint32_t kTransparentTable = 0xca79;
+inline constexpr std::uint32_t kTransparentRulePriority = 32102;
+
 }  // namespace corvane::daemon::net

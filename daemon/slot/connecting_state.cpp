@@ -19,8 +19,15 @@ SlotState::Next afterFailure(SlotContext& context, const engine::EngineError& er
 std::int64_t ConnectingState::status() const { return platform::tunneld::kStatusConnecting; }
 
 SlotState::Next ConnectingState::enter(SlotContext& context) {
-  // From the user's connect on, the kill switch blocks until the tunnel is up.
-  if (context.killSwitchOn()) context.blockTraffic();
+  // From the user's connect on, the kill switch blocks until the tunnel is up. Without it, a
+  // table left by a tunnel this start replaces goes: its guard would not let the new
+  // engine reach a different server.
+  if (context.killSwitchOn()) {
+    context.blockTraffic();
+  } else {
+    context.openTraffic();
+  }
+  context.restoreDns();
   if (auto error = context.startEngine()) return afterFailure(context, *error);
   context.startTraffic();
   return nullptr;

@@ -121,6 +121,7 @@ void SlotContext::guardTraffic() {
   policy.engineMark = n->fwmark;
   policy.engineUid = n->uid;
   policy.tunnelInterface = n->interfaceName;
+  policy.redirectMark = n->redirectMark;
   if (auto applied = services_.firewall.apply(policy); !applied) {
     services_.log.error("leak guard table not set: " + applied.error().description);
   }
@@ -128,6 +129,8 @@ void SlotContext::guardTraffic() {
 }
 
 void SlotContext::openTraffic() {
+  blocking_ = false;
+  if (!services_.firewall.active()) return;
   if (auto cleared = services_.firewall.clear(); !cleared) {
     services_.log.error("table not removed: " + cleared.error().description);
   }

@@ -37,9 +37,21 @@ void TunnelSlot::handle(SlotState::Next next) {
   for (int step = 0; next && step < 8; ++step) {
     state_ = std::move(next);
     since_ = std::time(nullptr);
+    // A loss or a stop is news at once; the table, DNS and store changes of entering the state
+    // take tens of milliseconds (nft, fsync), and their outcome follows in a second event.
+    // "Connected" waits for its side effects, so nothing is told to use a tunnel whose leak
+    // guard and DNS are not in place yet.
+    if (state_->status() != platform::tunneld::kStatusConnected) publishIfChanged();
     next = state_->enter(context_);
-    if (onStatus_) onStatus_(status());
+    publishIfChanged();
   }
+}
+
+void TunnelSlot::publishIfChanged() {
+  auto now = status();
+  if (published_ && *published_ == now) return;
+  published_ = now;
+  if (onStatus_) onStatus_(now);
 }
 
 std::optional<ErrorInfo> TunnelSlot::refuseOtherOwner(std::uint32_t callerUid) const {
@@ -55,6 +67,7 @@ std::optional<ErrorInfo> TunnelSlot::start(std::uint32_t callerUid, state::RunRe
     context_.run = previous;
     return ErrorInfo{error->code, error->message, context_.blocking()};
   }
+  context_.cancelRetry();
   context_.lastError.reset();
   traffic_ = {};
   if (auto saved = context_.store().saveRun(run); !saved) {
@@ -73,7 +86,7 @@ std::optional<ErrorInfo> TunnelSlot::stop(std::uint32_t callerUid) {
 void TunnelSlot::killSwitchChanged(std::uint32_t uid) {
   if (!context_.run || context_.run->uid != uid) return;
   handle(state_->onKillSwitchChanged(context_));
-  if (onStatus_) onStatus_(status());
+  publishIfChanged();
 }
 
 void TunnelSlot::resume(state::RunRecord run) {

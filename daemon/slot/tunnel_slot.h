@@ -39,6 +39,7 @@ class TunnelSlot {
 
  private:
   void handle(SlotState::Next next);
+  void publishIfChanged();
   std::optional<platform::tunneld::ErrorInfo> refuseOtherOwner(std::uint32_t callerUid) const;
 
   SlotContext& context_;
@@ -47,6 +48,7 @@ class TunnelSlot {
   std::unique_ptr<SlotState> state_;
   std::int64_t since_ = 0;
   platform::tunneld::Traffic traffic_;
+  std::optional<platform::tunneld::TunnelStatus> published_;
 };
 
 }  // namespace corvane::daemon::slot

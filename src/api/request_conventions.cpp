@@ -5,11 +5,13 @@
 #include <algorithm>
 
 #include "api/api_errors.h"
+#include "corvane/build_config.h"
 
 namespace corvane::api {
 
 Result<std::string> apiPostUrl(std::string_view domain, std::string_view path) {
-  std::string url = "http://";
+  // Plain "http" unless the build chose otherwise (CORVANE_API_SCHEME): see README.
+  std::string url = std::string(build::kApiScheme) + "://";
   url += domain;
   url += path;
   auto parsed = boost::urls::parse_uri(url);

@@ -12,8 +12,8 @@ namespace corvane::api {
 // Every API path starts with this prefix.
 inline constexpr std::string_view kApiPrefix = "/app-api-v1/";
 
-// "http://" + domain + path, when that forms a valid URL with a host; otherwise an
-// EndpointError (invalidUrl) that quotes the URL.
+// The build's API scheme ("http" by default) + "://" + domain + path, when that forms a valid
+// URL with a host; otherwise an EndpointError (invalidUrl) that quotes the URL.
 Result<std::string> apiPostUrl(std::string_view domain, std::string_view path);
 
 // The standard answer rule:

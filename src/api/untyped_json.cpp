@@ -3,6 +3,7 @@
 #include <simdjson.h>
 
 #include "api/api_errors.h"
+#include "api/records/decoding/out_of_range_numbers.h"
 
 namespace corvane::api {
 namespace {
@@ -94,7 +95,13 @@ std::optional<std::string> UntypedJson::string(std::string_view key) const {
 Result<UntypedJson> parseUntypedJson(std::string_view body) {
   simdjson::dom::parser parser;
   element root;
-  if (auto error = parser.parse(body.data(), body.size()).get(root); error != simdjson::SUCCESS) {
+  simdjson::error_code error = parser.parse(body.data(), body.size()).get(root);
+  if (error == simdjson::NUMBER_ERROR) {
+    if (auto tamed = decoding::tameOutOfRangeNumbers(body)) {
+      error = parser.parse(tamed->data(), tamed->size()).get(root);
+    }
+  }
+  if (error != simdjson::SUCCESS) {
     return Error(kJsonErrorDomain, static_cast<std::int64_t>(error), simdjson::error_message(error));
   }
   const element_type type = root.type();

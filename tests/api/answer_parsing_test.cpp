@@ -29,6 +29,12 @@ TEST(LinkTable, TakesOnlyStringMembers) {
             R"("extra": [1, ["k": 1]]])");
 }
 
+TEST(LinkTable, AHugeNumberUnderAnIgnoredKeyDoesNotFailTheTable) {
+  auto table = parseLinkTable(R"({"about_us_link":"https://a","big":18446744073709551616,"huge":[1e400]})");
+  ASSERT_TRUE(table) << table.error().toString();
+  EXPECT_EQ(table->aboutUsLink, "https://a");
+}
+
 TEST(LinkTable, NonObjectsReadAsEmptyAndNonJsonFails) {
   struct Case {
     const char* body;

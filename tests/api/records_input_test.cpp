@@ -50,6 +50,37 @@ TEST(RecordInput, TextThatIsNotJsonFailsAtTheRoot) {
   }
 }
 
+TEST(RecordInput, NumbersBeyondTheParsersRangeFailOnlyTheKnownKeysHoldingThem) {
+  struct Case {
+    std::string json;
+    std::string outcome;  // "ok", or the error
+  };
+  const std::vector<Case> cases = {
+      {R"({"message":"a","extra":18446744073709551616})", "ok"},
+      {R"({"message":"a","extra":1e400})", "ok"},
+      {R"({"message":"a","extra":[-1E+400,123456789012345678901234567890,{"k":-9223372036854775809}]})", "ok"},
+      {R"({"message":"a","extra":"1e400 and 18446744073709551616 inside a string stay text"})", "ok"},
+      {R"({"status_code":18446744073709551616,"message":"a"})",
+       "status_code: expected a 64-bit integer, got 1.8446744073709552e+19 (out of range)"},
+      {R"({"message":1e400})", "message: expected a string, got an object"},
+      // Malformed numbers are still malformed.
+      {R"({"message":"a","extra":01})", "<root>: not valid JSON: Problem while parsing a number"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.json);
+    const std::string error = errorOf(c.json);
+    if (c.outcome == "ok") {
+      EXPECT_EQ(error, "ok");
+      EXPECT_EQ(decodeResponseReturn(c.json)->message, "a");
+    } else {
+      EXPECT_EQ(error, c.outcome);
+    }
+  }
+  auto vpn = decodeInAppVPN(R"({"price":18446744073709551616})");
+  ASSERT_TRUE(vpn) << vpn.error().description;
+  EXPECT_DOUBLE_EQ(vpn->price.value_or(0), 18446744073709551616.0);
+}
+
 TEST(RecordInput, RootMustBeAnObject) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"[]", "<root>: expected an object, got an array"},

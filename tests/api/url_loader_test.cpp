@@ -60,11 +60,65 @@ INSTANTIATE_TEST_SUITE_P(
         AnswerCase{"json", ScriptedReply::json(200, R"({"a":1})"), 200, R"({"a":1})"},
         AnswerCase{"no_content", ScriptedReply(204), 204, std::nullopt},
         AnswerCase{"empty_body_is_no_body", ScriptedReply::text(200, ""), 200, std::nullopt},
-        AnswerCase{"redirect_not_followed",
-                   ScriptedReply::text(302, "moved").withHeader("Location", "http://127.0.0.1:1/elsewhere"),
-                   302, "moved"},
         AnswerCase{"server_error_keeps_body", ScriptedReply::text(500, "api.example\n"), 500, "api.example\n"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---- redirects and compression ------------------------------------------------------------
+
+struct RedirectCase {
+  const char* name;
+  std::string method;
+  int hops;         // answers 301 this many times before the page
+  long status;      // what the caller sees
+  CURLcode failure; // or the transport error it gets instead
+  friend void PrintTo(const RedirectCase& c, std::ostream* out) { *out << c.name; }
+};
+
+class LoaderRedirects : public ::testing::TestWithParam<RedirectCase> {};
+
+TEST_P(LoaderRedirects, GetsFollowAFewHopsAndPostsReportTheRedirect) {
+  const RedirectCase& c = GetParam();
+  ScriptServer server;
+  for (int hop = 0; hop < c.hops; ++hop) {
+    server.answer(c.method, "/hop" + std::to_string(hop),
+                  ScriptedReply::text(301, "<html>moved</html>")
+                      .withHeader("Location", server.url("/hop" + std::to_string(hop + 1))));
+  }
+  server.answer("GET", "/hop" + std::to_string(c.hops), ScriptedReply::text(200, "api.example:8080"));
+  CurlUrlLoader loader(noExtraCa(), Log::null());
+  UrlRequest request = c.method == "GET" ? UrlRequest::get(server.url("/hop0")) : UrlRequest::post(server.url("/hop0"), "{}");
+  auto result = load(loader, std::move(request));
+  if (c.failure != CURLE_OK) {
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error().code, c.failure) << result.error().description;
+    return;
+  }
+  ASSERT_TRUE(result) << result.error().toString();
+  EXPECT_EQ(result->status, c.status);
+  EXPECT_EQ(result->body, c.status == 200 ? "api.example:8080" : "<html>moved</html>");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LoaderRedirects,
+    ::testing::Values(RedirectCase{"get_one_hop", "GET", 1, 200, CURLE_OK},
+                      RedirectCase{"get_five_hops", "GET", 5, 200, CURLE_OK},
+                      RedirectCase{"get_endless", "GET", 6, 0, CURLE_TOO_MANY_REDIRECTS},
+                      RedirectCase{"post_not_followed", "POST", 1, 301, CURLE_OK}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(UrlLoader, AsksForCompressedAnswersAndHandsOverTheDecodedBody) {
+  ScriptServer server;
+  std::string catalogue = "[";
+  for (int i = 0; i < 5000; ++i) catalogue += R"({"Name":"server )" + std::to_string(i) + R"(","Load":12},)";
+  catalogue.back() = ']';
+  server.answer("GET", "/servers", ScriptedReply::json(200, catalogue));
+  CurlUrlLoader loader(noExtraCa(), Log::null());
+  auto result = load(loader, UrlRequest::get(server.url("/servers")));
+  ASSERT_TRUE(result) << result.error().toString();
+  EXPECT_EQ(result->body, catalogue);
+  const std::string accepted = server.requests().at(0).header("Accept-Encoding");
+  EXPECT_NE(accepted.find("gzip"), std::string::npos) << accepted;
+}
 
 TEST(UrlLoader, PostPutsMethodHeadersAndBodyOnTheWireAndCompletesOffTheCallersThread) {
   ScriptServer server;
@@ -186,6 +240,29 @@ TEST(UrlLoader, ShutdownCompletesTasksStillInFlight) {
   EXPECT_EQ(result->error().code, CURLE_ABORTED_BY_CALLBACK);
 }
 
+TEST(UrlLoader, ShutdownAlsoCompletesWhatCompletionsStartMeanwhile) {
+  ScriptServer server;
+  server.answer("GET", "/slow", ScriptedReply::json(200, "{}").after(10s));
+  std::vector<std::string> completed;  // written on the loader's thread, read after it ended
+  {
+    CurlUrlLoader loader(noExtraCa(), Log::null());
+    // A chain: each failed request starts the next step, as a retry or a follow-up would.
+    loader.dataTask(UrlRequest::get(server.url("/slow")), [&](Result<UrlResponse> first) {
+      completed.push_back(first ? "first ok" : "first failed");
+      loader.dataTask(UrlRequest::get(server.url("/slow")), [&](Result<UrlResponse> second) {
+        completed.push_back(second ? "second ok" : "second failed");
+        loader.async([&] {
+          loader.dataTask(UrlRequest::get(server.url("/slow")), [&](Result<UrlResponse> third) {
+            completed.push_back(third ? "third ok" : "third failed");
+          });
+        });
+      });
+    });
+    std::this_thread::sleep_for(100ms);  // let the first request reach the server
+  }
+  EXPECT_EQ(completed, (std::vector<std::string>{"first failed", "second failed", "third failed"}));
+}
+
 // ---- TLS -----------------------------------------------------------------------------------
 
 class LoaderTls : public ::testing::Test {
@@ -251,6 +328,21 @@ TEST_F(LoaderTls, UnreadableCaFileIsLoggedAndTrustsNothingExtra) {
   EXPECT_FALSE(load(loader, UrlRequest::get(server.url("/"))));
   ASSERT_EQ(sink->lines().size(), 1u);
   EXPECT_NE(sink->lines()[0].find("missing.pem"), std::string::npos);
+}
+
+TEST_F(LoaderTls, NeverFollowsFromHttpsDownToHttp) {
+  auto leaf = pki_.issue({"IP:127.0.0.1"});
+  ScriptServer plain;
+  plain.answer("GET", "/page", ScriptedReply::text(200, "plain page"));
+  ScriptServer secure(leaf);
+  secure.answer("GET", "/moved", ScriptedReply::text(301, "moved").withHeader("Location", plain.url("/page")));
+  CurlUrlLoader::Options options;
+  options.extraCaFile = caFile_;
+  CurlUrlLoader loader(options, Log::null());
+  auto result = load(loader, UrlRequest::get(secure.url("/moved")));
+  ASSERT_FALSE(result);
+  EXPECT_EQ(result.error().code, CURLE_UNSUPPORTED_PROTOCOL) << result.error().description;
+  EXPECT_TRUE(plain.requests().empty());
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ TEST(KillSwitch, NothingLeavesButTheWayToTheServerWhileTheEngineIsDown) {
   ASSERT_TRUE(capture.ok());
   ASSERT_GT(c.bed->engineProcess(), 0);
   kill(c.bed->engineProcess(), SIGKILL);
-  auto blocked = c.client.waitForStatus(kStatusReasserting, 10s);
+  auto blocked = c.client.waitForStatus([](const TunnelStatus& s) { return s.status == kStatusReasserting && s.killSwitch; }, 10s);
   ASSERT_TRUE(blocked) << c.bed->daemonLog();
   EXPECT_TRUE(blocked->killSwitch);
   ASSERT_TRUE(blocked->lastError);
@@ -83,6 +83,32 @@ TEST(KillSwitch, NothingLeavesButTheWayToTheServerWhileTheEngineIsDown) {
   ASSERT_TRUE(c.client.call(saveKillSwitch(false, std::nullopt, managers->managers->front().id)));
   ASSERT_TRUE(c.client.waitForStatus([](const TunnelStatus& s) { return s.status == kStatusDisconnected && !s.killSwitch; }, 5s));
   EXPECT_EQ(runIn(ns, {"curl", "-s", "--max-time", "3", "http://192.168.77.1/ip"}).out, "192.168.77.2");
+}
+
+// While the tunnel is up, kill switch or not: IPv6 the tunnel does not carry, the LAN and any
+// resolver but the tunnel's stay unreachable; DNS goes inside the tunnel.
+TEST(LeakGuard, WhileUpNothingLeavesAroundAnIpv4OnlyTunnel) {
+  std::string why;
+  auto bed = WireGuardTestbed::create(&why);
+  if (!bed) GTEST_SKIP() << why;
+  ASSERT_TRUE(bed->startDaemon());
+  TunneldClient client;
+  ASSERT_TRUE(client.connect(bed->socketPath()));
+  ASSERT_TRUE(client.call(request(Op::subscribe)));
+  ASSERT_TRUE(client.call(startProfile(bed->clientConfig(false))));
+  ASSERT_TRUE(client.waitForStatus(kStatusConnected, 30s)) << bed->daemonLog();
+  const auto& ns = bed->client().name();
+  PacketCapture capture(ns, "vc");
+  ASSERT_TRUE(capture.ok());
+  attemptLeaks(ns);
+  EXPECT_EQ(runIn(ns, {"curl", "-s", "--max-time", "5", "http://10.77.0.1:8080/ip"}).out, "10.77.0.2");
+  auto lines = capture.stop();
+  int tunnelled = 0;
+  for (const auto& line : lines) {
+    EXPECT_TRUE(isAllowed(line)) << "leaked: " << line;
+    tunnelled += line.find("192.168.77.1.51820") != std::string::npos ? 1 : 0;
+  }
+  EXPECT_GT(tunnelled, 0) << "the request through the tunnel should show as WireGuard packets";
 }
 
 TEST(KillSwitch, WithoutItTheSameLossLeaks) {

@@ -83,6 +83,29 @@ TEST(WireGuardEndToEnd, ConnectsCarriesCountsAndCleansUp) {
   expectNothingLeft(*bed);
 }
 
+TEST(WireGuardEndToEnd, AStartWhileConnectedReplacesTheTunnelEvenTowardsAnotherEndpoint) {
+  std::string whyNot;
+  auto bed = WireGuardTestbed::create(&whyNot);
+  if (!bed) GTEST_SKIP() << whyNot;
+  ASSERT_TRUE(bed->startDaemon());
+  TunneldClient client;
+  ASSERT_TRUE(client.connect(bed->socketPath()));
+  ASSERT_TRUE(client.call(simple(Op::subscribe)));
+  ASSERT_TRUE(client.call(startProfile(bed->clientConfig())));
+  ASSERT_TRUE(client.waitForStatus(kStatusConnected, 30s)) << bed->daemonLog();
+  // The same server over IPv6: the first tunnel's leak guard must not keep the new engine
+  // from reaching it.
+  std::string overIpv6 = bed->clientConfig();
+  overIpv6.replace(overIpv6.find("192.168.77.1:51820"), 18, "[fd77::1]:51820");
+  ASSERT_TRUE(client.call(startProfile(overIpv6)));
+  ASSERT_TRUE(client.waitForStatus(kStatusConnecting, 10s));
+  ASSERT_TRUE(client.waitForStatus(kStatusConnected, 30s)) << bed->daemonLog();
+  EXPECT_EQ(runIn(bed->client().name(), {"curl", "-s", "--max-time", "5", "http://10.77.0.1:8080/ip"}).out, "10.77.0.2");
+  ASSERT_TRUE(client.call(simple(Op::stop)));
+  ASSERT_TRUE(client.waitForStatus(kStatusDisconnected, 10s));
+  expectNothingLeft(*bed);
+}
+
 TEST(WireGuardEndToEnd, KilledDaemonIsCleanedUpAfterByTheNextOne) {
   std::string whyNot;
   auto bed = WireGuardTestbed::create(&whyNot);

@@ -19,68 +19,7 @@ constexpr Duration kLimit = seconds(20);
 
 bool isOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1; }
 
-TEST(AsioMainLoop, PostsFromManyThreadsAllRunOnTheLoopInEachThreadsOrder) {
-  AsioMainLoop loop;
-  constexpr int kThreads = 8;
-  constexpr int kEach = 500;
-  std::vector<std::vector<int>> seen(kThreads);
-  int total = 0;
-  bool offLoop = false;
-  std::vector<std::thread> producers;
-  for (int t = 0; t < kThreads; ++t) {
-    producers.emplace_back([&, t] {
-      for (int i = 0; i < kEach; ++i) {
-        loop.post([&, t, i] {
-          offLoop = offLoop || !loop.isLoopThread();
-          seen[t].push_back(i);
-          ++total;
-        });
-      }
-    });
-  }
-  ASSERT_TRUE(loop.runUntil([&] { return total == kThreads * kEach; }, kLimit));
-  for (auto& producer : producers) {
-    producer.join();
-  }
-  EXPECT_FALSE(offLoop);
-  for (const auto& s : seen) {
-    ASSERT_EQ(s.size(), static_cast<std::size_t>(kEach));
-    EXPECT_TRUE(std::is_sorted(s.begin(), s.end()));
-  }
-}
-
-TEST(AsioMainLoop, TimersFireInDeadlineOrderAndCancelledOnesNever) {
-  AsioMainLoop loop;
-  std::vector<std::string> ran;
-  loop.postAfter(milliseconds(30), [&] { ran.push_back("c"); });
-  loop.postAfter(milliseconds(10), [&] { ran.push_back("a"); });
-  const TimerId dropped = loop.postAfter(milliseconds(15), [&] { ran.push_back("dropped"); });
-  loop.postAfter(milliseconds(20), [&] { ran.push_back("b"); });
-  EXPECT_TRUE(loop.cancel(dropped));
-  EXPECT_FALSE(loop.cancel(dropped));
-  ASSERT_TRUE(loop.runUntil([&] { return ran.size() == 3; }, kLimit));
-  EXPECT_EQ(ran, (std::vector<std::string>{"a", "b", "c"}));
-}
-
-TEST(AsioMainLoop, RepeatingTimerCancelledFromItsOwnTaskNeverFiresAgain) {
-  AsioMainLoop loop;
-  int ticks = 0;
-  bool cancelResult = false;
-  TimerId id = 0;
-  id = loop.postRepeating(milliseconds(1), [&] {
-    if (++ticks == 3) {
-      cancelResult = loop.cancel(id);
-    }
-  });
-  ASSERT_TRUE(loop.runUntil([&] { return ticks == 3; }, kLimit));
-  EXPECT_TRUE(cancelResult);
-  // Give a stray fourth tick every chance to show up.
-  bool waited = false;
-  loop.postAfter(milliseconds(20), [&] { waited = true; });
-  ASSERT_TRUE(loop.runUntil([&] { return waited; }, kLimit));
-  EXPECT_EQ(ticks, 3);
-  EXPECT_FALSE(loop.cancel(id));
-}
+// Ordering, timers and cancelling from a timer's own task: see main_loop_contract_test.cpp.
 
 TEST(AsioMainLoop, CancelFromAnotherThreadEitherWinsOrTheTaskRanNeverBoth) {
   AsioMainLoop loop;

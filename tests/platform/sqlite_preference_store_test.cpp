@@ -2,6 +2,7 @@
 #include "platform/preferences/sqlite/sqlite_preference_store.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <limits>
@@ -152,6 +153,27 @@ TEST(SqlitePreferenceStore, TwoStoresOnOneFileSeeEachOthersWritesAtOnce) {
     second->setString("echo", std::to_string(i));
     ASSERT_EQ(first->stringForKey("echo"), std::to_string(i));
   }
+}
+
+TEST(SqlitePreferenceStore, AWriteWaitsOutAnotherProcessHoldingTheWriteLockLongerThanOneBusyWait) {
+  ScratchFolder home;
+  const auto file = home / "config/p.sqlite";
+  auto store = openStore(file);
+  ASSERT_TRUE(store);
+  // Another connection (as another process would) holds the write lock for 2.5 s: longer
+  // than SQLite's 2 s busy wait, shorter than the store's three attempts.
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  std::thread holder([other] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+  });
+  store->setBool("loggedIn", true);
+  holder.join();
+  sqlite3_close(other);
+  EXPECT_TRUE(store->boolForKey("loggedIn"));
+  EXPECT_TRUE(openStore(file)->boolForKey("loggedIn"));
 }
 
 TEST(SqlitePreferenceStore, ManyThreadsWritingAndReadingLoseNothing) {

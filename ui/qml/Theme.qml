@@ -14,9 +14,9 @@ QtObject {
     readonly property color secondaryText: "#6b6b6b"
     readonly property color field: "#ffffff"
     readonly property color fieldBorder: "#e3e3e3"
-    readonly property color onAccent: "#ffffff"
+    readonly property color textOnAccent: "#ffffff"
     readonly property color notice: "#000000"
-    readonly property color onNotice: "#ffffff"
+    readonly property color textOnNotice: "#ffffff"
     readonly property color dim: Qt.rgba(0, 0, 0, 0.3)
     readonly property color panel: "#ffffff"
     readonly property color sideBackground: "#f2f4f3"
@@ -68,4 +68,12 @@ QtObject {
     readonly property int margin: 20
     // A desktop window keeps forms at a readable width instead of 90 % of a wide screen.
     readonly property int formMaxWidth: 520
+
+    // Images, by the names the screen models give them.
+    function iconUrl(name) { return "qrc:/qt/qml/Corvane/assets/icons/" + name + ".svg" }
+    function flagUrl(name) { return "qrc:/qt/qml/Corvane/assets/flags/" + name + ".svg" }
+    function latencyColor(name) {
+        return name === "red" ? latencyRed : name === "orange" ? latencyOrange : latencyGreen
+    }
+    function formWidth(screenWidth) { return Math.min(screenWidth * formWidthRatio, formMaxWidth) }
 }

@@ -21,8 +21,9 @@ using namespace std::chrono_literals;
 // wireguard-go makes its socket within milliseconds; five seconds means it never will.
 constexpr auto kSocketWait = 5s;
 constexpr auto kSocketPoll = 10ms;
-// While connecting the handshake is looked for often, so "connected" shows promptly.
-constexpr auto kHandshakePoll = 25ms;
+// While connecting the handshake is looked for often, so "connected" shows promptly (one
+// UAPI exchange costs well under a millisecond).
+constexpr auto kHandshakePoll = 10ms;
 // A handshake is retried every 5 s by the engine; after 45 s without one the server is taken
 // as unreachable.
 constexpr auto kHandshakeDeadline = 45s;
@@ -170,8 +171,12 @@ void WireGuardEngine::onProgramExit() {
 
 void WireGuardEngine::fail(std::string message) {
   stopping_ = true;
-  tearDown();
+  cancelTimer();
+  // The loss is reported before the clean-up, which waits on the kernel (the dead program's
+  // interface goes under the routing lock); the daemon usually stops the engine from inside
+  // the callback, and tearing down twice does nothing more.
   report(EngineState::exited, EngineError::failed(std::move(message)));
+  tearDown();
 }
 
 void WireGuardEngine::report(EngineState state, std::optional<EngineError> error) {

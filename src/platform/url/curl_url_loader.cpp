@@ -34,6 +34,8 @@ namespace {
 
 CURLM* asMulti(void* multi) { return static_cast<CURLM*>(multi); }
 
+constexpr long kMaxRedirects = 5;
+
 std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* user) {
   auto* transfer = static_cast<CurlUrlLoader::Transfer*>(user);
   const std::size_t bytes = size * count;
@@ -120,7 +122,15 @@ void CurlUrlLoader::dataTask(UrlRequest request, Completion completion) {
   }
   {
     std::lock_guard lock(mutex_);
-    incoming_.push_back(std::move(transfer));
+    if (!finished_) {
+      incoming_.push_back(std::move(transfer));
+      transfer = nullptr;
+    }
+  }
+  if (transfer) {
+    // The worker has gone: complete here, so that no request is ever left without an answer.
+    deliver(*transfer, Error(kUrlErrorDomain, CURLE_ABORTED_BY_CALLBACK, "the URL loader shut down"));
+    return;
   }
   curl_multi_wakeup(asMulti(multi_));
 }
@@ -128,7 +138,14 @@ void CurlUrlLoader::dataTask(UrlRequest request, Completion completion) {
 void CurlUrlLoader::async(std::function<void()> task) {
   {
     std::lock_guard lock(mutex_);
-    tasks_.push_back(std::move(task));
+    if (!finished_) {
+      tasks_.push_back(std::move(task));
+      task = nullptr;
+    }
+  }
+  if (task) {
+    runGuarded(task);  // the worker has gone; the task's completion still has to happen
+    return;
   }
   curl_multi_wakeup(asMulti(multi_));
 }
@@ -145,7 +162,22 @@ void CurlUrlLoader::start(std::unique_ptr<Transfer> transfer) {
   curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
   curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+  if (request.method == "GET") {
+    // GETs follow redirects as a browser's loader would, a few hops at most (a domain source
+    // moved to a new address answers 301; without following it, the redirect page's HTML
+    // would be taken for the answer). Never from https down to http: a redirect must not
+    // strip TLS from a request that asked for it. POSTs report a redirect as it came.
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
+    const bool secure = request.url.rfind("https:", 0) == 0 || request.url.rfind("HTTPS:", 0) == 0;
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
+  } else {
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+  }
+  // Every encoding this libcurl decodes (gzip, deflate, br, zstd here): a catalogue of
+  // thousands of servers shrinks tenfold. The body limit applies to the decoded bytes, so
+  // a small compressed bomb cannot fill memory.
+  curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
   curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L);
   if (extraCa_) {
@@ -234,6 +266,42 @@ void CurlUrlLoader::runGuarded(const std::function<void()>& task) {
   }
 }
 
+void CurlUrlLoader::shutDown(std::vector<std::unique_ptr<Transfer>> starting) {
+  // Every request still gets its one completion, as an error. Those completions may start
+  // new requests or post more work (a retry, the next step of a chain): they are completed
+  // here too, round after round, instead of being left in a queue nobody reads any more.
+  const Error shutDownError(kUrlErrorDomain, CURLE_ABORTED_BY_CALLBACK, "the URL loader shut down");
+  for (auto& [easy, transfer] : active_) {
+    curl_multi_remove_handle(asMulti(multi_), transfer->easy);
+    starting.push_back(std::move(transfer));
+  }
+  active_.clear();
+  for (int round = 0;; ++round) {
+    for (auto& transfer : starting) {
+      deliver(*transfer, shutDownError);
+    }
+    starting.clear();
+    std::vector<std::function<void()>> tasks;
+    {
+      std::lock_guard lock(mutex_);
+      starting.swap(incoming_);
+      tasks.swap(tasks_);
+      // A completion that starts a new request on every failure would keep this going for
+      // ever; past this many rounds the callers' own threads complete what they start.
+      if ((starting.empty() && tasks.empty()) || round == kShutdownRounds) {
+        finished_ = true;
+      }
+    }
+    for (const auto& task : tasks) {
+      runGuarded(task);
+    }
+    if (finished_ && starting.empty()) return;
+    if (round == kShutdownRounds) {
+      log_.error("URL loader shut down while completions kept starting requests");
+    }
+  }
+}
+
 void CurlUrlLoader::run() {
   CURLM* multi = asMulti(multi_);
   for (;;) {
@@ -250,16 +318,7 @@ void CurlUrlLoader::run() {
       runGuarded(task);
     }
     if (stopping) {
-      // Every task still gets its one completion, as an error.
-      const Error shutDown(kUrlErrorDomain, CURLE_ABORTED_BY_CALLBACK, "the URL loader shut down");
-      for (auto& transfer : starting) {
-        deliver(*transfer, shutDown);
-      }
-      for (auto& [easy, transfer] : active_) {
-        curl_multi_remove_handle(multi, transfer->easy);
-        deliver(*transfer, shutDown);
-      }
-      active_.clear();
+      shutDown(std::move(starting));
       return;
     }
     for (auto& transfer : starting) {

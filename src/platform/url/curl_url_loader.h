@@ -60,6 +60,10 @@ class CurlUrlLoader final : public UrlLoader {
   void finish(void* easy, int code);
   void deliver(Transfer& transfer, Result<UrlResponse> result);
   void runGuarded(const std::function<void()>& task);
+  // Completes everything left at shutdown, including what those completions start.
+  void shutDown(std::vector<std::unique_ptr<Transfer>> starting);
+
+  static constexpr int kShutdownRounds = 1000;
 
   Options options_;
   Log log_;
@@ -70,6 +74,8 @@ class CurlUrlLoader final : public UrlLoader {
   std::vector<std::unique_ptr<Transfer>> incoming_;  // guarded by mutex_
   std::vector<std::function<void()>> tasks_;         // guarded by mutex_
   bool stopping_ = false;                            // guarded by mutex_
+  // The worker has ended: new work is completed on the caller's thread.
+  bool finished_ = false;                            // guarded by mutex_
 
   // Worker thread only.
   std::unordered_map<void*, std::unique_ptr<Transfer>> active_;

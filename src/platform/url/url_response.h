@@ -7,7 +7,7 @@
 namespace corvane::platform {
 
 struct UrlResponse {
-  // The final HTTP status (redirects are not followed, so a 302 is reported as 302).
+  // The final HTTP status: after the redirects a GET followed; a POST reports a 302 as 302.
   long status = 0;
   // A zero-length body is reported as no body: the callers treat "no data" and "empty data"
   // alike, and this keeps that decision in one place.

@@ -37,6 +37,7 @@ class BackendProcess {
   BackendProcess(const BackendProcess&) = delete;
   BackendProcess& operator=(const BackendProcess&) = delete;
 
+  pid_t pid() const { return pid_; }
   int httpsPort() const { return httpsPort_; }
   int httpPort() const { return httpPort_; }
   int testPort() const { return testPort_; }

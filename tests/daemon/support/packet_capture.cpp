@@ -10,7 +10,7 @@ using namespace std::chrono_literals;
 
 PacketCapture::PacketCapture(const std::string& netns, const std::string& interfaceName) {
   platform::ProcessOptions options;
-  options.argv = {"ip", "netns", "exec", netns, "tcpdump", "-i", interfaceName, "-n", "-l", "-U", "ip or ip6"};
+  options.argv = {"ip", "netns", "exec", netns, "tcpdump", "--immediate-mode", "-i", interfaceName, "-n", "-l", "ip or ip6"};
   options.stdoutStream = platform::ChildStream::piped();
   options.stderrStream = platform::ChildStream::piped();
   auto process = platform::Process::start(std::move(options));

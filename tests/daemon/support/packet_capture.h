@@ -1,6 +1,7 @@
 #pragma once
 // tcpdump on one interface of a namespace, IPv4 and IPv6 only (ARP is not traffic that
-// leaves to anyone). Lines come back once the capture stops.
+// leaves to anyone). Lines come back once the capture stops. Immediate mode: without it
+// libpcap hands packets over in blocks, and those of the last block are lost at SIGINT.
 #include <optional>
 #include <string>
 #include <vector>

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "api/records/decoding/decoding_limits.h"
+#include "api/records/decoding/out_of_range_numbers.h"
 #include "api/records/decoding/value_reader.h"
 
 namespace corvane::api::decoding {
@@ -47,8 +48,13 @@ bool parseRootObject(JsonText json, simdjson::dom::object& root, DecodeContext& 
   const char* bytes = text.data() != nullptr ? text.data() : "";
   simdjson::dom::parser& parser = threadParser();
   simdjson::dom::element element;
-  const simdjson::error_code error =
-      parser.parse(bytes, text.size(), /*realloc_if_needed=*/!inPlace).get(element);
+  simdjson::error_code error = parser.parse(bytes, text.size(), /*realloc_if_needed=*/!inPlace).get(element);
+  if (error == simdjson::NUMBER_ERROR) {
+    // Only rare answers pay for the rewrite; the catalogue's hot path parses once.
+    if (auto tamed = tameOutOfRangeNumbers(text)) {
+      error = parser.parse(tamed->data(), tamed->size()).get(element);
+    }
+  }
   if (error != simdjson::SUCCESS) {
     return ctx.fail(DecodingErrorCode::dataCorrupted, std::nullopt,
                     fmt::format("not valid JSON: {}", simdjson::error_message(error)));

@@ -66,36 +66,36 @@ Result<void> SqlitePreferenceStore::moveAsideLocked(const Error& reason) const {
 Result<void> SqlitePreferenceStore::runLocked(
     const std::function<Result<void>(PreferenceDatabase&)>& operation) const {
   bool movedAside = false;
-  Result<void> last;
-  for (int busy = 0; busy < kBusyAttempts;) {
+  for (int attempt = 1;; ++attempt) {
+    // Each attempt starts afresh: an error kept from the one before would skip the
+    // operation and turn every retry into a copy of the first failure.
+    Result<void> outcome;
     // Another process may have moved a damaged file aside, or someone removed it: follow the
     // name, not the old file, or the writes would go where nobody reads them.
     if (!database_ || !database_->stillAt(file_)) {
       database_.reset();
-      last = openLocked();
+      outcome = openLocked();
     }
-    if (last) {
-      last = operation(*database_);
-      if (last) {
-        return last;
+    if (outcome) {
+      outcome = operation(*database_);
+      if (outcome) {
+        return outcome;
       }
-      if (isUnreadableStore(last.error()) && !movedAside) {
+      if (isUnreadableStore(outcome.error()) && !movedAside) {
         // Damage found during use. Once only: a fresh file that fails again has a cause that
         // moving files will not cure.
         movedAside = true;
-        if (auto moved = moveAsideLocked(last.error()); !moved) {
+        if (auto moved = moveAsideLocked(outcome.error()); !moved) {
           return moved;
         }
-        last = Result<void>();
+        --attempt;
         continue;
       }
     }
-    if (!isBusy(last.error())) {
-      return last;
+    if (!isBusy(outcome.error()) || attempt >= kBusyAttempts) {
+      return outcome;
     }
-    ++busy;
   }
-  return last;
 }
 
 std::optional<PreferenceValue> SqlitePreferenceStore::lookup(std::string_view key) const {

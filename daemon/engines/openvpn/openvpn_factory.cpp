@@ -1,0 +1,34 @@
+#include "daemon/engines/openvpn/openvpn_factory.h"
+
+#include <fmt/format.h>
+
+#include "daemon/engines/openvpn/openvpn_config.h"
+#include "daemon/engines/openvpn/openvpn_engine.h"
+#include "daemon/engines/transparent/endpoint_resolver.h"
+
+namespace corvane::daemon::engines::openvpn {
+
+engine::PreparedEngine OpenVpnFactory::prepare(std::string_view content, const engine::EngineContext& context) const {
+  auto config = parseOpenVpnConfig(content);
+  if (!config) return engine::EngineError::invalidConfig(config.error().description);
+  engine::TunnelNetwork network;
+  for (auto& remote : config->remotes) {
+    auto address = transparent::resolveServerAddress(remote.host);
+    if (!address) return engine::EngineError::failed(fmt::format("server `{}' cannot be resolved", remote.host));
+    // openvpn dials the address the kill switch opens, not a fresh lookup of the name.
+    remote.host = *address;
+    network.serverEndpoints.push_back({*address, remote.port,
+                                       remote.proto == "tcp" ? engine::ServerEndpoint::Transport::tcp
+                                                             : engine::ServerEndpoint::Transport::udp});
+  }
+  for (auto& words : config->directives) {
+    if (words[0] == "remote" && words.size() > 1) {
+      if (auto address = transparent::resolveServerAddress(words[1])) words[1] = *address;
+    }
+  }
+  network.interfaceName = context.interfaceName;
+  network.fwmark = context.fwmark;
+  return std::unique_ptr<engine::Engine>(std::make_unique<OpenVpnEngine>(std::move(*config), context, std::move(network)));
+}
+
+}  // namespace corvane::daemon::engines::openvpn

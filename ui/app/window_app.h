@@ -1,0 +1,50 @@
+#pragma once
+// The whole window: the Qt main loop, the services over it, the root screen model with its
+// adapter, the QML, and the tray icon. Made after the QApplication; main() and the
+// real-window test both run the app through it.
+#include <memory>
+#include <string>
+
+#include "app/content_view.h"
+#include "ui/adapters/model_adapter.h"
+#include "ui/app/window_engine.h"
+#include "ui/app/window_services.h"
+#include "ui/loop/qt_main_loop.h"
+
+class QQuickWindow;
+
+namespace corvane::ui {
+
+class StatusTray;
+
+class WindowApp {
+ public:
+  struct Options {
+    std::string localeIdentifier;  // "zh_CN", "en_US"
+    bool tray = true;              // off where no tray can exist (tests)
+  };
+
+  explicit WindowApp(Options options);
+  ~WindowApp();
+  WindowApp(const WindowApp&) = delete;
+  WindowApp& operator=(const WindowApp&) = delete;
+
+  // Shows the root screen; null when the QML failed to load.
+  QQuickWindow* show();
+
+  app::ContentView& root() { return root_; }
+  screenkit::Services services() { return services_.services(); }
+  QtMainLoop& loop() { return loop_; }
+  bool hasTray() const { return tray_ != nullptr; }
+
+ private:
+  QtMainLoop loop_;
+  WindowServices services_;
+  app::ContentView root_;
+  std::unique_ptr<ModelAdapter> adapter_;
+  // After the adapter, so that the QML holding it goes first.
+  std::unique_ptr<WindowEngine> engine_;
+  std::unique_ptr<StatusTray> tray_;
+};
+
+}  // namespace corvane::ui

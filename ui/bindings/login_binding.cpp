@@ -1,0 +1,46 @@
+// The login screen, with the sign-up and forgotten-password screens on its own stack.
+#include "screens/forget_pass_view.h"
+#include "screens/login_view.h"
+#include "screens/sign_up_view.h"
+#include "ui/bindings/binding_support.h"
+#include "ui/bindings/screen_bindings.h"
+
+namespace corvane::ui {
+
+std::unique_ptr<ModelAdapter> bindLogin(screens::LoginView& m) {
+  auto a = std::make_unique<ModelAdapter>();
+  const auto& l = m.locale;
+  a->addField("title", [&l] { return localised(l, "Welcome,\nlog in to your account"); });
+  a->addField("announcementTwo", [&m] { return qs(m.announcementTwo); });
+  a->addField("emailCaption", [&l] { return localised(l, "Email/Username"); });
+  a->addField("passwordCaption", [&l] { return localised(l, "Password"); });
+  a->addField("placeholder", [&l] { return localised(l, "| Type"); });
+  a->addField("newUserText", [&l] { return localised(l, "New user?"); });
+  a->addField("registerText", [&l] { return localised(l, "Register"); });
+  a->addField("forgetText", [&l] { return localised(l, "Forget Password?"); });
+  a->addField("loginText", [&l] { return localised(l, "Login"); });
+  a->addField("registerUnderline", [&m] { return m.registerUnderline(); });
+  a->addField("forgetUnderline", [&m] { return m.forgetUnderline(); });
+  a->addInput("email", [&m] { return qs(m.email); }, [&m](const QVariant& v) { m.email = text(v); });
+  a->addInput("password", [&m] { return qs(m.password); },
+              [&m](const QVariant& v) { m.password = text(v); });
+  a->addField("visible", [&m] { return m.visible; });
+  a->addField("passwordIcon", [&m] { return qs(m.passwordIcon()); });
+  a->addField("showProgress", [&m] { return m.showProgress; });
+  a->addField("emailError", [&m] { return localisedIf(m.locale, m.emailError()); });
+  a->addField("passwordError", [&m] { return localisedIf(m.locale, m.passwordError()); });
+  a->addField("failureText", [&m] { return localisedIf(m.locale, m.failureText()); });
+  a->addAction("appear", [&m](const QVariantList&) { m.appear(); });
+  a->addAction("toggleVisible", [&m](const QVariantList&) { m.toggleVisible(); });
+  a->addAction("login", [&m](const QVariantList&) { m.login(); });
+  a->addAction("openSignUp", [&m](const QVariantList&) { m.openSignUp(); });
+  a->addAction("openForgetPassword", [&m](const QVariantList&) { m.openForgetPassword(); });
+  a->addChild("signUp", [&m] { return static_cast<const void*>(m.signUp()); },
+              [&m] { return bindSignUp(*m.signUp()); });
+  a->addChild("forgetPass", [&m] { return static_cast<const void*>(m.forgetPass()); },
+              [&m] { return bindForgetPass(*m.forgetPass()); });
+  follow(*a, m);
+  return a;
+}
+
+}  // namespace corvane::ui
