@@ -23,14 +23,14 @@ WallClock::time_point ProfileUpdateTask::dueTime(const Profile& profile) {
   return *profile.lastUpdated + profile.updatePeriod();
 }
 
-Result<void> ProfileUpdateTask::schedule(const std::vector<Profile>& list) {
+Result<void> ProfileUpdateTask::schedule(const std::vector<Profile>& list, WallClock::time_point notBefore) {
   if (timer_ != 0) core_.loop.cancel(std::exchange(timer_, 0));
   if (list.empty()) return core_.sharedPreferences.setNextProfileUpdate(std::nullopt);
   auto earliest = dueTime(*std::min_element(list.begin(), list.end(), [](const Profile& a, const Profile& b) {
     return dueTime(a) < dueTime(b);
   }));
   const auto now = clock_();
-  if (earliest < now) earliest = now;
+  if (earliest < notBefore) earliest = notBefore;
   if (auto stored = core_.sharedPreferences.setNextProfileUpdate(
           std::chrono::duration_cast<std::chrono::seconds>(earliest.time_since_epoch()).count());
       !stored) {
@@ -48,7 +48,7 @@ void ProfileUpdateTask::configure(std::function<void(Result<void>)> done) {
   registered_ = true;
   auto list = core_.profiles.listAutoUpdateEnabled();
   if (!list) return done(list.error());
-  if (auto scheduled = schedule(*list); !scheduled) return done(scheduled.error());
+  if (auto scheduled = schedule(*list, clock_()); !scheduled) return done(scheduled.error());
   if (!backgroundRefreshAvailable_ && !list->empty()) {
     log_.info("update profiles at start since background refresh unavailable");
     updateProfiles(std::move(*list), [](bool) {});
@@ -68,7 +68,7 @@ void ProfileUpdateTask::run(std::function<void(bool)> done) {
     if (!*alive) return done(success);
     // Due times moved with the updates: schedule from the records as they are now.
     auto fresh = core_.profiles.listAutoUpdateEnabled();
-    (void)schedule(fresh ? *fresh : kept);
+    (void)schedule(fresh ? *fresh : kept, clock_() + kRetryPause);
     done(success);
   });
 }

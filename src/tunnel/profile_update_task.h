@@ -21,6 +21,9 @@ namespace corvane::tunnel {
 class ProfileUpdateTask {
  public:
   using Clock = std::function<tunnelcore::WallClock::time_point()>;
+  // The shortest time between two runs: a profile whose update keeps failing stays due, and
+  // without a pause its server would be asked again at once, over and over.
+  static constexpr std::chrono::seconds kRetryPause{300};
 
   ProfileUpdateTask(tunnelcore::TunnelCore& core, platform::Log log, bool backgroundRefreshAvailable,
                     Clock clock = [] { return tunnelcore::WallClock::now(); });
@@ -48,7 +51,7 @@ class ProfileUpdateTask {
   static tunnelcore::WallClock::time_point dueTime(const tunnelcore::Profile& profile);
 
  private:
-  Result<void> schedule(const std::vector<tunnelcore::Profile>& list);
+  Result<void> schedule(const std::vector<tunnelcore::Profile>& list, tunnelcore::WallClock::time_point notBefore);
   void updateNext(std::shared_ptr<std::vector<tunnelcore::Profile>> list, std::size_t index, bool success,
                   std::function<void(bool)> done);
 

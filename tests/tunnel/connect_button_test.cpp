@@ -29,6 +29,8 @@ struct Button : ::testing::Test {
     env.preferences.set(keys::pref::wireGuard, true);
     env.preferences.set(keys::pref::vpnServerID, 101);
     env.preferences.set(keys::pref::ipID, 5001);
+    env.preferences.set(keys::pref::username, std::string("ada@example.test"));
+    env.preferences.set(keys::pref::password, std::string("pw"));
     env.answer("wireguard-user-con", R"({"status":true,"result":"success"})");
     button = std::make_unique<ConnectButton>(env.services(), *env.core);
     env.drain();
