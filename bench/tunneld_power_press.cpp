@@ -16,8 +16,9 @@
 #include "daemon/support/tunneld_client.h"
 #include "daemon/support/wireguard_testbed.h"
 #include "keys/preference_key.h"
-#include "platform/mainloop/manual/manual_loop.h"
-#include "platform/mainloop/manual/manual_queue.h"
+#include "platform/mainloop/asio/asio_main_loop.h"
+#include "platform/mainloop/asio/global_queue.h"
+#include "platform/mainloop/asio/serial_queue.h"
 #include "platform/vpn/linux/socket_tunnel_daemon.h"
 #include "tunnel/connect_button.h"
 
@@ -60,8 +61,9 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  platform::ManualLoop loop;
-  platform::ManualQueue background(loop);
+  // The loop and queue the programs run on, so the figure is the app's, not a test loop's.
+  platform::AsioMainLoop loop;
+  platform::SerialQueue background(platform::GlobalQueue::shared());
   platform::SocketTunnelDaemon client(loop, platform::Log::null(), bed->socketPath());
   client.subscribe();
   bench::TunnelModels models(loop, background, client);

@@ -96,7 +96,7 @@ void ProfileBuilder::createProfileInBackground() {
       core_.extensionProfile.install([this, alive = lifetime()](Result<void> installed) {
         if (!alive.lock()) return;
         if (!installed) {
-          services_.log.error("install error: " + installed.error().toString());
+          services_.log.warning("install error: " + installed.error().toString());
           return;
         }
         core_.environments.reload([](Result<void>) {});
