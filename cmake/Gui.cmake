@@ -39,3 +39,25 @@ qt_add_qml_module(corvane_ui
 qt_add_executable(corvane ${CMAKE_SOURCE_DIR}/ui/main.cpp)
 target_link_libraries(corvane PRIVATE corvane_ui)
 corvane_warnings(corvane)
+
+include(GNUInstallDirs)
+install(TARGETS corvane RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES packaging/net.corvane.client.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES packaging/net.corvane.client.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES packaging/net.corvane.client.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
+if(CORVANE_BENCH)
+  # The window's figures: start to first frame and memory against a bare Qt Quick window,
+  # and the picker's keystroke-to-frame time with 10,000 servers.
+  add_executable(window_start_bench ${CMAKE_SOURCE_DIR}/bench/ui/window_start_bench.cpp)
+  target_link_libraries(window_start_bench PRIVATE corvane_ui)
+  corvane_warnings(window_start_bench)
+  add_executable(picker_keystroke_bench ${CMAKE_SOURCE_DIR}/bench/ui/picker_keystroke_bench.cpp
+    ${CMAKE_SOURCE_DIR}/tests/api/support/backend_process.cpp
+    ${CMAKE_SOURCE_DIR}/tests/ui/support/screen_host.cpp)
+  target_include_directories(picker_keystroke_bench PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_link_libraries(picker_keystroke_bench PRIVATE corvane_ui corvane_httplib Qt6::Test)
+  add_dependencies(picker_keystroke_bench corvane-backend)
+  corvane_warnings(picker_keystroke_bench)
+endif()

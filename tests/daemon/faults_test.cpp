@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "daemon/support/command.h"
+#include "daemon/support/skip_or_fail.h"
 #include "daemon/support/daemon_sandbox.h"
 #include "daemon/support/tunnel_requests.h"
 #include "daemon/support/tunneld_client.h"
@@ -52,7 +53,7 @@ TEST_P(EngineFaults, EndDisconnectedWithTheReason) {
   }
   std::string why;
   auto box = DaemonSandbox::create({std::string("CORVANE_TUNNELD_PROGRAMS=") + folder}, &why);
-  if (!box) GTEST_SKIP() << why;
+  if (!box) CORVANE_SKIP_OR_FAIL(why);
   TunneldClient client;
   ASSERT_TRUE(client.connect(box->socketPath()));
   ASSERT_TRUE(client.call(request(Op::subscribe)));
@@ -76,7 +77,7 @@ TEST(Faults, TwoClientsRacingStartAndStopLeaveOneConsistentEnd) {
   if (!haveProgram("wireguard-go")) GTEST_SKIP() << "needs wireguard-go";
   std::string why;
   auto box = DaemonSandbox::create({}, &why);
-  if (!box) GTEST_SKIP() << why;
+  if (!box) CORVANE_SKIP_OR_FAIL(why);
   auto race = [&](bool startFirst) {
     TunneldClient client;
     if (!client.connect(box->socketPath())) return false;
@@ -107,7 +108,7 @@ TEST(Faults, TwoClientsRacingStartAndStopLeaveOneConsistentEnd) {
 TEST(Faults, ADaemonKilledMidConnectIsCleanedUpAndResumedWhenTheKillSwitchIsOn) {
   std::string why;
   auto bed = WireGuardTestbed::create(&why);
-  if (!bed) GTEST_SKIP() << why;
+  if (!bed) CORVANE_SKIP_OR_FAIL(why);
   ASSERT_TRUE(bed->startDaemon());
   {
     TunneldClient client;

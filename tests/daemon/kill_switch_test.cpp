@@ -7,6 +7,7 @@
 #include <signal.h>
 
 #include "daemon/support/command.h"
+#include "daemon/support/skip_or_fail.h"
 #include "daemon/support/packet_capture.h"
 #include "daemon/support/tunnel_requests.h"
 #include "daemon/support/tunneld_client.h"
@@ -58,7 +59,7 @@ TEST(KillSwitch, NothingLeavesButTheWayToTheServerWhileTheEngineIsDown) {
   Connected c;
   std::string why;
   if (!connect(c, true, "http://192.168.77.1/status/503", &why)) {
-    if (!c.bed) GTEST_SKIP() << why;
+    if (!c.bed) CORVANE_SKIP_OR_FAIL(why);
     FAIL() << why;
   }
   const auto& ns = c.bed->client().name();
@@ -90,7 +91,7 @@ TEST(KillSwitch, NothingLeavesButTheWayToTheServerWhileTheEngineIsDown) {
 TEST(LeakGuard, WhileUpNothingLeavesAroundAnIpv4OnlyTunnel) {
   std::string why;
   auto bed = WireGuardTestbed::create(&why);
-  if (!bed) GTEST_SKIP() << why;
+  if (!bed) CORVANE_SKIP_OR_FAIL(why);
   ASSERT_TRUE(bed->startDaemon());
   TunneldClient client;
   ASSERT_TRUE(client.connect(bed->socketPath()));
@@ -115,7 +116,7 @@ TEST(KillSwitch, WithoutItTheSameLossLeaks) {
   Connected c;
   std::string why;
   if (!connect(c, false, "http://192.168.77.1/status/200", &why)) {
-    if (!c.bed) GTEST_SKIP() << why;
+    if (!c.bed) CORVANE_SKIP_OR_FAIL(why);
     FAIL() << why;
   }
   const auto& ns = c.bed->client().name();
@@ -136,7 +137,7 @@ TEST(KillSwitch, AProbeAnswering200BringsTheTunnelBackAndTheUsersStopWins) {
   Connected c;
   std::string why;
   if (!connect(c, true, "http://192.168.77.1/status/200", &why)) {
-    if (!c.bed) GTEST_SKIP() << why;
+    if (!c.bed) CORVANE_SKIP_OR_FAIL(why);
     FAIL() << why;
   }
   kill(c.bed->engineProcess(), SIGKILL);

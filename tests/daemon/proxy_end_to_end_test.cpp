@@ -4,6 +4,8 @@
 // same way), counts the bytes, and leaves nothing behind.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <functional>
 
 #include "daemon/support/command.h"
@@ -109,6 +111,39 @@ TEST_P(ProxyEndToEnd, ConnectsCarriesTcpAndUdpCountsAndCleansUp) {
   ASSERT_TRUE(client.call(simple(Op::stop)));
   ASSERT_TRUE(client.waitForStatus(kStatusDisconnected, 10s));
   expectNothingLeft(*bed);
+}
+
+// A daemon killed with -9 leaves the engine's program running and its table in place; the
+// next daemon removes both before it serves.
+TEST_P(ProxyEndToEnd, KilledDaemonIsCleanedUpAfterByTheNextOne) {
+  const ProxyCase& c = GetParam();
+  std::string whyNot;
+  auto bed = ProxyTestbed::create({c.program, c.serverProgram}, &whyNot);
+  if (!bed) GTEST_SKIP() << whyNot;
+  ASSERT_TRUE(bed->startServer(c.serverArgv(*bed)));
+  ASSERT_TRUE(bed->startDaemon());
+  {
+    TunneldClient client;
+    ASSERT_TRUE(client.connect(bed->socketPath()));
+    ASSERT_TRUE(client.call(simple(Op::subscribe)));
+    Request start = simple(Op::start);
+    start.profile = Profile{c.engine, c.clientConfig, "test"};
+    ASSERT_TRUE(client.call(start));
+    ASSERT_TRUE(client.waitForStatus(kStatusConnected, 20s)) << bed->daemonLog();
+  }
+  bed->stopDaemon(SIGKILL);
+  const std::string runtime = (bed->scratch() / "state").string();
+  EXPECT_NE(runIn(bed->client().name(), {"nft", "list", "tables"}).out.find("corvane_transparent"), std::string::npos);
+  ASSERT_TRUE(bed->startDaemon());
+  TunneldClient client;
+  // The new daemon cleans up before it serves; on a loaded machine that takes a while.
+  ASSERT_TRUE(client.connect(bed->socketPath(), 30s)) << bed->daemonLog();
+  auto status = client.call(simple(Op::status));
+  ASSERT_TRUE(status && status->status);
+  EXPECT_EQ(status->status->status, kStatusDisconnected);
+  expectNothingLeft(*bed);
+  const auto engines = run({"pgrep", "-f", runtime});
+  EXPECT_EQ(engines.out, "") << "an engine program of the killed daemon still runs";
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ProxyEndToEnd, ::testing::ValuesIn(kCases),

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "daemon/support/daemon_sandbox.h"
+#include "daemon/support/skip_or_fail.h"
 #include "daemon/support/tunnel_requests.h"
 #include "daemon/support/tunneld_client.h"
 
@@ -80,7 +81,7 @@ TEST_P(PeerCredentialMatrix, ServesRootAndMembersOnly) {
   if (!group) GTEST_SKIP() << "no group to stand in for corvane";
   std::string why;
   auto box = DaemonSandbox::create({"CORVANE_TUNNELD_GROUP=" + group->first}, &why);
-  if (!box) GTEST_SKIP() << why;
+  if (!box) CORVANE_SKIP_OR_FAIL(why);
   TunneldClient root;
   ASSERT_TRUE(root.connect(box->socketPath())) << box->log();
   // Widen the file's modes so every caller reaches the daemon's own check.
@@ -108,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(Callers, PeerCredentialMatrix,
 TEST(SocketServer, BadLinesGetErrorAnswersAndTheConnectionGoesOn) {
   std::string why;
   auto box = DaemonSandbox::create({}, &why);
-  if (!box) GTEST_SKIP() << why;
+  if (!box) CORVANE_SKIP_OR_FAIL(why);
   TunneldClient client;
   ASSERT_TRUE(client.connect(box->socketPath()));
   LineCodec codec;
@@ -137,7 +138,7 @@ TEST(SocketServer, BadLinesGetErrorAnswersAndTheConnectionGoesOn) {
 TEST(SocketServer, AnOversizedLineIsAnsweredAndClosed) {
   std::string why;
   auto box = DaemonSandbox::create({}, &why);
-  if (!box) GTEST_SKIP() << why;
+  if (!box) CORVANE_SKIP_OR_FAIL(why);
   TunneldClient client;
   ASSERT_TRUE(client.connect(box->socketPath()));
   std::string huge(kMaxLineBytes + 10, 'x');
@@ -154,7 +155,7 @@ TEST(SocketServer, AnOversizedLineIsAnsweredAndClosed) {
 TEST(SocketServer, AClientThatStopsReadingIsDroppedAndStallsNoOne) {
   std::string why;
   auto box = DaemonSandbox::create({}, &why);
-  if (!box) GTEST_SKIP() << why;
+  if (!box) CORVANE_SKIP_OR_FAIL(why);
   TunneldClient stuck;
   ASSERT_TRUE(stuck.connect(box->socketPath()));
   int small = 4096;

@@ -9,5 +9,5 @@ Image {
     sourceSize.width: width * 2
     sourceSize.height: height * 2
     fillMode: Image.PreserveAspectFit
-    asynchronous: false
+    asynchronous: false  // set by screens whose first frame should not wait for it
 }

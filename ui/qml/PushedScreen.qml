@@ -3,20 +3,9 @@
 // lets a chain end in a fresh copy of the screen it started from (a new login or root).
 import QtQuick
 
-Loader {
-    id: pushed
-    property var screenModel: null
-    property string pageUrl
-    anchors.fill: parent
-    active: screenModel !== null && screenModel !== undefined
+ScreenLoader {
     z: 10
+    focus: false
     x: active ? 0 : width
     Behavior on x { NumberAnimation { duration: 250; easing.type: Easing.OutCubic } }
-
-    function show() {
-        if (active) setSource(pageUrl, { model: screenModel })
-    }
-    onActiveChanged: show()
-    Component.onCompleted: show()
-    onLoaded: item.forceActiveFocus()
 }

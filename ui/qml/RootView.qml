@@ -1,5 +1,6 @@
 // The root: the splash until the model enters the app, then the login screen or the main
-// container.
+// container. Those two are loaded by file when first shown, so the first frame (the
+// splash) waits for no other screen's QML.
 import QtQuick
 
 FocusScope {
@@ -12,16 +13,12 @@ FocusScope {
         visible: root.model.shown === "splash"
         model: root.model
     }
-    Loader {
-        anchors.fill: parent
-        active: root.model.login !== null
-        focus: active
-        sourceComponent: LoginScreen { model: root.model.login; focus: true }
+    ScreenLoader {
+        screenModel: root.model.login
+        pageUrl: "LoginScreen.qml"
     }
-    Loader {
-        anchors.fill: parent
-        active: root.model.main !== null
-        focus: active
-        sourceComponent: MainContainer { model: root.model.main; focus: true }
+    ScreenLoader {
+        screenModel: root.model.main
+        pageUrl: "MainContainer.qml"
     }
 }

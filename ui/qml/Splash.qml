@@ -15,6 +15,7 @@ Rectangle {
         Icon {
             id: logo
             name: "logo"
+            asynchronous: true
             width: Theme.logoWidth
             height: Theme.logoHeight
             anchors.verticalCenter: parent.verticalCenter
@@ -31,6 +32,7 @@ Rectangle {
         }
         Icon {
             name: "logoText"
+            asynchronous: true
             width: Theme.logoTextWidth
             height: Theme.logoTextHeight
             anchors.centerIn: parent
@@ -42,11 +44,18 @@ Rectangle {
         }
     }
 
+    // Made only when shown: the first frame of the app is this splash, and it should not
+    // wait for a text that is rarely there.
+    Loader {
+        anchors.centerIn: parent
+        active: splash.model.failEnterApp
+        sourceComponent: errorBox
+    }
+    Component {
+        id: errorBox
     Rectangle {
         objectName: "serverErrorBox"
         property bool overlay: true
-        visible: splash.model.failEnterApp
-        anchors.centerIn: parent
         width: Math.min(errorText.implicitWidth, splash.width * 0.8) + 40
         height: errorText.implicitHeight + 32
         radius: Theme.serverErrorRadius
@@ -61,5 +70,6 @@ Rectangle {
             font.bold: true
             horizontalAlignment: Text.AlignHCenter
         }
+    }
     }
 }

@@ -42,7 +42,8 @@ OpenVpnEngine::~OpenVpnEngine() {
 std::string OpenVpnEngine::fileText() const {
   // The service's directives come last: for a directive given twice openvpn keeps the last.
   // The management socket is reachable by root only: it lives in the run's 0700 folder and
-  // openvpn refuses peers of any other user.
+  // openvpn refuses peers of any other user. "mark" lets the kill switch open the way to the
+  // server for openvpn's own packets only.
   return config_.render() + fmt::format("dev {}\ndev-type tun\nverb 3\nmark {}\n"
                                         "management {} unix\nmanagement-client-user root\nmanagement-hold\n",
                                         context_.interfaceName, context_.fwmark, socketPath().string());

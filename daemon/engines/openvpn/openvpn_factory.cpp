@@ -4,6 +4,7 @@
 
 #include "daemon/engines/openvpn/openvpn_config.h"
 #include "daemon/engines/openvpn/openvpn_engine.h"
+#include "daemon/engines/orphan_programs.h"
 #include "daemon/engines/transparent/endpoint_resolver.h"
 
 namespace corvane::daemon::engines::openvpn {
@@ -29,6 +30,10 @@ engine::PreparedEngine OpenVpnFactory::prepare(std::string_view content, const e
   network.interfaceName = context.interfaceName;
   network.fwmark = context.fwmark;
   return std::unique_ptr<engine::Engine>(std::make_unique<OpenVpnEngine>(std::move(*config), context, std::move(network)));
+}
+
+void OpenVpnFactory::removeLeftovers(const engine::EngineContext& context) const {
+  (void)killProgramsUsing(context.runtimeDir);
 }
 
 }  // namespace corvane::daemon::engines::openvpn

@@ -10,8 +10,9 @@ class OpenVpnFactory final : public engine::EngineFactory {
   // Checks the profile against the allowlist and resolves every 'remote', so the kill switch
   // can name the servers' addresses before openvpn runs.
   engine::PreparedEngine prepare(std::string_view content, const engine::EngineContext& context) const override;
-  // openvpn's interface carries the daemon's prefix and goes with the daemon's own cleanup.
-  void removeLeftovers(const engine::EngineContext&) const override {}
+  // Kills an openvpn left running by a crashed daemon; its interface carries the daemon's
+  // prefix and goes with the daemon's own cleanup.
+  void removeLeftovers(const engine::EngineContext& context) const override;
 };
 
 }  // namespace corvane::daemon::engines::openvpn

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <nlohmann/json.hpp>
 
+#include "daemon/engines/orphan_programs.h"
 #include "daemon/engines/transparent/loopback_port.h"
 #include "daemon/engines/transparent/nft_command.h"
 #include "platform/process/process_environment.h"
@@ -64,7 +65,7 @@ std::optional<EngineError> TransparentProxyEngine::writeConfig() {
 
 std::optional<EngineError> TransparentProxyEngine::start(StateCallback onState) {
   onState_ = std::move(onState);
-  removeLeftovers(context_);
+  removeRules();
   if (auto error = writeConfig()) return error;
 
   platform::ProcessOptions options;
@@ -157,7 +158,7 @@ void TransparentProxyEngine::tearDown() {
   if (exitWatch_ != 0) context_.loop.unwatch(exitWatch_);
   exitWatch_ = 0;
   // The table goes first: once the program is gone, traffic sent to its port would vanish.
-  removeLeftovers(context_);
+  removeRules();
   if (process_) {
     (void)process_->stop(kStopGrace);
     process_.reset();
@@ -173,7 +174,12 @@ void TransparentProxyEngine::stop(StopCallback done) {
   if (done) done();
 }
 
-void TransparentProxyEngine::removeLeftovers(const engine::EngineContext&) {
+void TransparentProxyEngine::removeLeftovers(const engine::EngineContext& context) {
+  (void)killProgramsUsing(context.runtimeDir);
+  removeRules();
+}
+
+void TransparentProxyEngine::removeRules() {
   (void)runNft({"-f", "-"}, nftTransparentRemoval());
   net::Netlink netlink;
   TransparentRouting(netlink).remove();

@@ -29,8 +29,10 @@ class TransparentProxyEngine final : public engine::Engine {
   engine::TrafficCounters counters() override;
   void stop(StopCallback done) override;
 
-  // After a crash: the table and the policy rule, whichever engine made them.
+  // After a crash: the programs still running from the daemon's runtime folder, the table and
+  // the policy rule, whichever engine made them.
   static void removeLeftovers(const engine::EngineContext& context);
+  static void removeRules();
 
  private:
   std::optional<engine::EngineError> writeConfig();

@@ -39,7 +39,7 @@ std::unique_ptr<DaemonSandbox> DaemonSandbox::create(const std::vector<std::stri
   box->prefix_ = "cvb" + std::to_string(getpid() % 100000) + std::to_string(counter++ % 10);
   box->environment_ = environment;
   box->netns_ = std::make_unique<NetNamespace>("b", "nameserver 127.0.0.1\n");
-  if (!box->netns_->ok()) return *whyNot = "cannot create a network namespace", nullptr;
+  if (!box->netns_->ok()) return *whyNot = "needs network namespaces (ip netns add failed)", nullptr;
   if (!box->start()) return *whyNot = "corvane-tunneld did not start", nullptr;
   return box;
 }

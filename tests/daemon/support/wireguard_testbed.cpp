@@ -81,7 +81,7 @@ bool WireGuardTestbed::build(std::string* whyNot) {
   scratch_ = pattern;
   server_ = std::make_unique<NetNamespace>("s", kResolvConf);
   client_ = std::make_unique<NetNamespace>("c", kResolvConf);
-  if (!server_->ok() || !client_->ok()) return *whyNot = "cannot create network namespaces", false;
+  if (!server_->ok() || !client_->ok()) return *whyNot = "needs network namespaces (ip netns add failed)", false;
   const std::string s = server_->name();
   const std::string c = client_->name();
   const std::string tag = std::to_string(getpid() % 100000);
@@ -107,7 +107,7 @@ bool WireGuardTestbed::build(std::string* whyNot) {
   serverWg_ = startIn(s, {"wireguard-go", "-f", serverInterface_}, {"WG_PROCESS_FOREGROUND=1", "LOG_LEVEL=error"});
   if (!serverWg_) return *whyNot = "cannot start the server's wireguard-go", false;
   engines::wireguard::UapiClient uapi(engines::wireguard::UapiClient::socketFor(serverInterface_));
-  for (int i = 0; i < 500 && !uapi.socketExists(); ++i) std::this_thread::sleep_for(10ms);
+  for (int i = 0; i < 1500 && !uapi.socketExists(); ++i) std::this_thread::sleep_for(10ms);
   auto set = uapi.set("private_key=" + hexOf(serverPrivate_) + "\nlisten_port=51820\nreplace_peers=true\npublic_key=" +
                       hexOf(clientPublic_) + "\nallowed_ip=10.77.0.2/32\nallowed_ip=fd78::2/128\n");
   if (!set) return *whyNot = "cannot configure the server's wireguard-go: " + set.error().description, false;
@@ -158,11 +158,12 @@ bool WireGuardTestbed::startDaemon(const std::vector<std::string>& extraEnvironm
   return daemon_.has_value();
 }
 
-void WireGuardTestbed::stopDaemon(int signal) {
-  if (!daemon_) return;
+bool WireGuardTestbed::stopDaemon(int signal) {
+  if (!daemon_) return false;
   daemon_->signal(signal, true);
-  (void)daemon_->waitOrKill(10s);
+  auto exit = daemon_->waitOrKill(10s);
   daemon_.reset();
+  return exit.success();
 }
 
 std::string WireGuardTestbed::daemonLog() const {

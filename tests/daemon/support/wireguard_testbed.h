@@ -33,8 +33,8 @@ class WireGuardTestbed {
 
   // Starts corvane-tunneld in the client namespace (extra "NAME=value" environment entries).
   bool startDaemon(const std::vector<std::string>& extraEnvironment = {});
-  // Sends `signal` to the daemon and reaps it.
-  void stopDaemon(int signal);
+  // Sends `signal` to the daemon and reaps it; true when it ended cleanly (exit 0).
+  bool stopDaemon(int signal);
   std::string daemonLog() const;
   // The pid of the daemon's wireguard-go, or 0.
   pid_t engineProcess() const;

@@ -20,7 +20,7 @@ bool isText(const QQuickItem* item) { return item->inherits("QQuickText"); }
 bool isLayer(const QQuickItem* item) {
   return item->property("overlay").toBool() || item->inherits("QQuickOverlay") ||
          item->inherits("QQuickPopupItem") ||
-         (item->inherits("QQuickLoader") && item->property("screenModel").isValid() &&
+         (item->inherits("QQuickLoader") && item->property("screenModel").isValid() && item->z() > 0 &&
           item->property("active").toBool());
 }
 

@@ -56,6 +56,14 @@ QQuickItem& ScreenHost::screen() {
 
 QImage ScreenHost::grab() {
   spinBriefly();
+  // Images that load off the GUI thread (the splash's) are waited for: 2 is Image.Loading.
+  spinUntil([&] {
+    for (QQuickItem* item : window_->findChildren<QQuickItem*>()) {
+      if (item->inherits("QQuickImageBase") && item->property("status").toInt() == 2) return false;
+    }
+    return true;
+  });
+  spinBriefly();
   return window_->grabWindow();
 }
 
