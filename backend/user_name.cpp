@@ -30,7 +30,6 @@ icu::UnicodeString trimmedWhiteSpace(const icu::UnicodeString& s) {
 }
 
 std::optional<icu::UnicodeString> normalized(std::string_view text, bool fold) {
-  if (text.size() > 4096) return std::nullopt;
   const auto decoded = decode(text);
   if (!decoded) return std::nullopt;
   UErrorCode status = U_ZERO_ERROR;

@@ -196,7 +196,7 @@ int main(int argc, char** argv) {
   const int accuracyEchoes = argc > 1 ? std::max(5, std::atoi(argv[1])) : 50;
   const std::string phases = argc > 2 ? argv[2] : "acw";
   const auto wanted = [&phases](char phase) { return phases.find(phase) != std::string::npos; };
-  if (geteuid() != 0 || std::system("command -v ping >/dev/null && command -v fping >/dev/null")) {
+  if (geteuid() != 0 || !ping::testing::installed("ping") || !ping::testing::installed("fping")) {
     std::fprintf(stderr, "ping_compare: needs root, ping and fping (scripts/install-deps)\n");
     return 2;
   }

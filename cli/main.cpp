@@ -4,6 +4,8 @@
 
 #include "command.h"
 #include "corvane/build_config.h"
+#include "escaping_stream_buffer.h"
+#include "securestore/utf8.h"
 
 namespace corvane::cli {
 
@@ -14,8 +16,31 @@ std::vector<Command>& commandTable() {
 
 }  // namespace corvane::cli
 
+namespace {
+
+// JSON cannot carry bytes that are not UTF-8: with --json such an argument is refused before
+// any command runs (and commits a write it could then not report).
+int refuseNonUtf8(int argc, char** argv) {
+  bool json = false;
+  for (int i = 1; i < argc; ++i) json = json || std::string_view(argv[i]) == "--json";
+  if (!json) return 0;
+  for (int i = 1; i < argc; ++i) {
+    if (!corvane::securestore::isValidUtf8(argv[i])) {
+      std::cerr << "corvanectl: argument " << i << " is not valid UTF-8, which --json cannot print: `"
+                << argv[i] << "'\n";
+      return corvane::cli::kExitUsage;
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace corvane::cli;
+  EscapingStreamBuffer safeOut(std::cout);
+  EscapingStreamBuffer safeErr(std::cerr);
+  if (const int refused = refuseNonUtf8(argc, argv); refused != 0) return refused;
   CLI::App app{"corvanectl: the Corvane VPN client on the command line"};
   app.set_version_flag("--version", std::string("corvanectl ") + corvane::build::kVersion);
   GlobalOptions global;
@@ -44,5 +69,11 @@ int main(int argc, char** argv) {
     std::cout << app.help();
     return kExitOk;
   }
-  return chosen();
+  try {
+    return chosen();
+  } catch (const std::exception& e) {
+    // A fault in printing (an encoder refusing a byte) is reported, never an abort.
+    std::cerr << "corvanectl: " << e.what() << "\n";
+    return kExitFailure;
+  }
 }

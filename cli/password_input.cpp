@@ -20,7 +20,17 @@ std::string withoutLineEnding(std::string line) {
 
 std::optional<std::string> readPasswordLine() {
   std::string line;
-  if (!std::getline(std::cin, line)) return std::nullopt;
+  char c = 0;
+  // Bounded: standard input may be a file or a device that never ends a line (/dev/zero).
+  while (std::cin.get(c) && c != '\n') {
+    if (line.size() == kMaxPasswordBytes) {
+      std::cerr << "corvanectl: the password on standard input is longer than " << kMaxPasswordBytes
+                << " bytes\n";
+      return std::nullopt;
+    }
+    line.push_back(c);
+  }
+  if (line.empty() && !std::cin) return std::nullopt;
   return withoutLineEnding(std::move(line));
 }
 
@@ -39,7 +49,7 @@ std::optional<std::string> promptPassword(const std::string& prompt) {
   std::string line;
   char c = 0;
   // One byte at a time up to the line end; bounded so a stuck stream cannot grow forever.
-  while (line.size() < 4096 && ::read(fd, &c, 1) == 1 && c != '\n') line.push_back(c);
+  while (line.size() < kMaxPasswordBytes && ::read(fd, &c, 1) == 1 && c != '\n') line.push_back(c);
   if (isTerminal) ::tcsetattr(fd, TCSAFLUSH, &saved);
   ::close(fd);
   return withoutLineEnding(std::move(line));

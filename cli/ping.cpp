@@ -30,10 +30,26 @@ struct PingOptions {
   std::optional<int> ttl;
 };
 
+constexpr double kMaxSeconds = 3600;
+
+std::string formatSeconds(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
 std::string usageProblem(const PingOptions& o) {
   if (o.count && *o.count < 1) return "-c must be at least 1, got " + std::to_string(*o.count);
-  if (!(o.interval >= 0) || !std::isfinite(o.interval)) return "-i must be 0 or more seconds";
-  if (!(o.timeout > 0) || !std::isfinite(o.timeout)) return "-W must be more than 0 seconds";
+  // Both become nanosecond durations: past about 292 years the count overflows, and 1e300
+  // turned into a flood (-i) or an instant time-out (-W). An hour is far beyond any use.
+  if (!(o.interval >= 0 && o.interval <= kMaxSeconds)) {
+    return "-i must be from 0 to " + std::to_string(static_cast<int>(kMaxSeconds)) + " seconds, got " +
+           formatSeconds(o.interval);
+  }
+  if (!(o.timeout > 0 && o.timeout <= kMaxSeconds)) {
+    return "-W must be more than 0 and at most " + std::to_string(static_cast<int>(kMaxSeconds)) +
+           " seconds, got " + formatSeconds(o.timeout);
+  }
   // The checksum sums whole 16-bit words; an odd payload cannot be sent. 65507 is the
   // largest ICMP payload in one IPv4 datagram.
   if (o.payloadSize < 16 || o.payloadSize > 65506 || o.payloadSize % 2 != 0) {

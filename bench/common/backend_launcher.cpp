@@ -1,10 +1,9 @@
 #include "common/backend_launcher.h"
 
 #include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <stdexcept>
 
@@ -27,67 +26,47 @@ BackendLauncher::BackendLauncher(const std::vector<std::string>& extraArgs, cons
   folder_ = std::filesystem::temp_directory_path() / ("corvane-bench-" + std::to_string(::getpid()));
   std::filesystem::remove_all(folder_);
   std::filesystem::create_directories(folder_);
-  std::vector<std::string> args = {binary.empty() ? std::string(build::kBinaryDir) + "/corvane-backend" : binary,
-                                   "--data", folder_.string(),
-                                   "--https-port", "0", "--http-port", "0", "--test-port", "0"};
-  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+  platform::ProcessOptions options;
+  options.argv = {binary.empty() ? std::string(build::kBinaryDir) + "/corvane-backend" : binary, "--data", folder_.string(),
+                  "--https-port", "0", "--http-port", "0", "--test-port", "0"};
+  options.argv.insert(options.argv.end(), extraArgs.begin(), extraArgs.end());
+  options.stdoutStream = platform::ChildStream::piped();
+  auto started = platform::Process::start(std::move(options));
+  if (!started) throw std::runtime_error(started.error().description);
+  backend_ = std::move(*started);
 
-  int out[2];
-  if (pipe(out) != 0) throw std::runtime_error("pipe failed");
-  pid_ = fork();
-  if (pid_ == 0) {
-    dup2(out[1], STDOUT_FILENO);
-    close(out[0]);
-    close(out[1]);
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  close(out[1]);
-  stdoutFd_ = out[0];
-
-  std::string pending;
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (std::chrono::steady_clock::now() < deadline) {
-    pollfd p{stdoutFd_, POLLIN, 0};
-    if (poll(&p, 1, 100) <= 0) continue;
-    char buffer[4096];
-    const ssize_t n = read(stdoutFd_, buffer, sizeof buffer);
-    if (n <= 0) break;
-    pending.append(buffer, static_cast<std::size_t>(n));
-    for (auto nl = pending.find('\n'); nl != std::string::npos; nl = pending.find('\n')) {
-      const std::string line = pending.substr(0, nl);
-      pending.erase(0, nl + 1);
-      if (line.rfind("READY ", 0) == 0) {
-        httpsPort_ = std::stoi(field(line, "https"));
-        httpPort_ = std::stoi(field(line, "http"));
-        caFile_ = field(line, "ca");
-        drain_ = std::thread([fd = stdoutFd_] {
-          char sink[4096];
-          while (read(fd, sink, sizeof sink) > 0) {
-          }
-        });
-        return;
-      }
+    auto line = backend_->readLine(platform::Process::Stream::out, std::chrono::milliseconds(500));
+    if (!line) {
+      if (!backend_->running()) break;
+      continue;
+    }
+    if (line->rfind("READY ", 0) == 0) {
+      httpsPort_ = std::stoi(field(*line, "https"));
+      httpPort_ = std::stoi(field(*line, "http"));
+      caFile_ = field(*line, "ca");
+      // Keeps reading after READY so a chatty backend never blocks on a full pipe; ends at
+      // the backend's end of file.
+      drain_ = std::thread([fd = backend_->stdoutFd()] {
+        char sink[4096];
+        for (;;) {
+          pollfd p{fd, POLLIN, 0};
+          if (::poll(&p, 1, 1000) < 0) return;
+          const ssize_t n = ::read(fd, sink, sizeof sink);
+          if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) return;
+        }
+      });
+      return;
     }
   }
   throw std::runtime_error("corvane-backend did not get ready");
 }
 
 BackendLauncher::~BackendLauncher() {
-  if (pid_ > 0) {
-    kill(pid_, SIGTERM);
-    int status = 0;
-    for (int i = 0; i < 1000 && waitpid(pid_, &status, WNOHANG) == 0; ++i) usleep(10'000);
-    if (waitpid(pid_, &status, WNOHANG) == 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, &status, 0);
-    }
-  }
-  if (drain_.joinable()) drain_.join();  // the backend has exited, so its stdout is at EOF
-  if (stdoutFd_ >= 0) close(stdoutFd_);
+  if (backend_) backend_->stop(std::chrono::seconds(10));
+  if (drain_.joinable()) drain_.join();  // the backend has exited, so its stdout is at end of file
+  backend_.reset();
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);
 }

@@ -2,12 +2,13 @@
 // Starts the reference backend (build/bin/corvane-backend) on free loopback ports with a
 // private data folder for a benchmark, and stops it again. Returns once the backend printed
 // its READY line.
-#include <sys/types.h>
-
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "platform/process/process.h"
 
 namespace corvane::bench {
 
@@ -18,7 +19,7 @@ class BackendLauncher {
   // build, for a before/after comparison). Throws std::runtime_error when the backend is not
   // ready within 60 s.
   explicit BackendLauncher(const std::vector<std::string>& extraArgs, const std::string& binary = {});
-  pid_t pid() const { return pid_; }
+  pid_t pid() const { return backend_ ? backend_->pid() : -1; }
   ~BackendLauncher();
   BackendLauncher(const BackendLauncher&) = delete;
   BackendLauncher& operator=(const BackendLauncher&) = delete;
@@ -30,8 +31,7 @@ class BackendLauncher {
 
  private:
   std::filesystem::path folder_;
-  pid_t pid_ = -1;
-  int stdoutFd_ = -1;
+  std::optional<platform::Process> backend_;
   int httpsPort_ = 0;
   int httpPort_ = 0;
   std::string caFile_;

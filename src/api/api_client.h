@@ -22,6 +22,7 @@
 #include "api/records/device_response.h"
 #include "api/records/user.h"
 #include "platform/core/result.h"
+#include "api/api_host.h"
 #include "platform/device/device_info.h"
 #include "platform/log/log.h"
 #include "platform/preferences/preference_store.h"
@@ -36,10 +37,12 @@ namespace corvane::api {
 class ApiClient {
  public:
   struct Options {
-    // Host (and port) of the HTTPS link table and announcements, and the fallback API domain.
+    // Host (and port) of the HTTPS link table and announcements.
     std::string apiHost;
     // Limit of each POST, start to finish. Tests shorten it to trip it quickly.
     std::chrono::milliseconds postTimeout = platform::UrlRequest::kPostTimeout;
+    // The API domain stored when discovery finds none (see defaultFallbackDomain()).
+    std::string fallbackDomain = defaultFallbackDomain();
     // defaultApiHost(): CORVANE_API_HOST, else the compiled-in host.
     static Options fromEnvironment();
   };
@@ -74,7 +77,9 @@ class ApiClient {
                             DoneCompletion completion);
   void fetchLoggedInDevices(const std::string& username, const std::string& password, const std::string& udid,
                             DevicesCompletion completion);
-  void setPinOffline(const std::string& username, const std::string& password);
+  // Tells the backend that this device (`udid`) signed out. Without the device, the backend
+  // could only guess, and signed out the account's most recent device instead.
+  void setPinOffline(const std::string& username, const std::string& password, const std::string& udid);
 
   struct Context;
 

@@ -21,6 +21,7 @@ struct ApiClient::Context : std::enable_shared_from_this<ApiClient::Context> {
   platform::Log log;
   std::string apiHost;
   std::chrono::milliseconds postTimeout;
+  std::string fallbackDomain;
 
   Context(platform::PreferenceStore& p, securestore::KeychainStore& k, const platform::DeviceInfo& d,
           platform::UrlLoader& l, platform::Log lg, ApiClient::Options options)
@@ -30,7 +31,8 @@ struct ApiClient::Context : std::enable_shared_from_this<ApiClient::Context> {
         loader(l),
         log(std::move(lg)),
         apiHost(std::move(options.apiHost)),
-        postTimeout(options.postTimeout) {}
+        postTimeout(options.postTimeout),
+        fallbackDomain(std::move(options.fallbackDomain)) {}
 
   // "https://" + the API host + path.
   std::string discoveryUrl(std::string_view path) const { return "https://" + apiHost + std::string(path); }

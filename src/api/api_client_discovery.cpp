@@ -13,12 +13,12 @@ namespace {
 
 namespace Key = keys::pref;
 
-// Finishes fetchLinks from one domain source: the domain it names, or the default host.
+// Finishes fetchLinks from one domain source: the domain it names, or the fallback domain.
 void useDomainSource(const std::shared_ptr<ApiClient::Context>& context, ApiClient& client,
                      const std::string& source, ApiClient::LinksCompletion completion) {
   if (!platform::formsValidUrl(source)) {
     context->log.info("Invalid URL");
-    context->preferences.setIfChanged(Key::domainLink, context->apiHost);
+    context->preferences.setIfChanged(Key::domainLink, context->fallbackDomain);
     completion(true);
     return;
   }
@@ -27,7 +27,7 @@ void useDomainSource(const std::shared_ptr<ApiClient::Context>& context, ApiClie
       context->preferences.setIfChanged(Key::domainLink, *domain);
       context->log.info("Successfully set domain_link to: " + *domain);
     } else {
-      context->preferences.setIfChanged(Key::domainLink, context->apiHost);
+      context->preferences.setIfChanged(Key::domainLink, context->fallbackDomain);
     }
     completion(true);
   });
@@ -69,7 +69,7 @@ void ApiClient::fetchLinks(LinksCompletion completion) {
         } else if (table->domainLink2 && !table->domainLink2->empty()) {
           useDomainSource(context, client, *table->domainLink2, std::move(completion));
         } else {
-          preferences.setIfChanged(Key::domainLink, context->apiHost);
+          preferences.setIfChanged(Key::domainLink, context->fallbackDomain);
           completion(true);
         }
       });

@@ -74,9 +74,11 @@ void ApiClient::fetchLoggedInDevices(const std::string& username, const std::str
                  });
 }
 
-void ApiClient::setPinOffline(const std::string& username, const std::string& password) {
+void ApiClient::setPinOffline(const std::string& username, const std::string& password,
+                              const std::string& udid) {
   // Fire and forget: the sign-out does not wait, and no outcome is reported or stored.
-  context_->post("/app-api-v1/pin-set-offline", pinOfflineBody(username, password), [](Result<std::string>) {});
+  context_->post("/app-api-v1/pin-set-offline", pinOfflineBody(username, password, udid),
+                 [](Result<std::string>) {});
 }
 
 }  // namespace corvane::api

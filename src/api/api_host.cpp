@@ -13,4 +13,11 @@ std::string defaultApiHost() {
   return build::kDefaultApiHost;
 }
 
+std::string defaultFallbackDomain() {
+  if (const char* domain = std::getenv("CORVANE_FALLBACK_DOMAIN"); domain != nullptr && domain[0] != '\0') {
+    return domain;
+  }
+  return build::kDefaultFallbackDomain;
+}
+
 }  // namespace corvane::api

@@ -66,8 +66,8 @@ json loggedInDevicesBody(const std::string& username, const std::string& passwor
   return json{{"username", username}, {"pass", password}, {"udid", udid}};
 }
 
-json pinOfflineBody(const std::string& username, const std::string& password) {
-  return json{{"username", username}, {"pass", password}};
+json pinOfflineBody(const std::string& username, const std::string& password, const std::string& udid) {
+  return json{{"username", username}, {"pass", password}, {"udid", udid}};
 }
 
 std::optional<std::string> serializeBody(const json& body) {

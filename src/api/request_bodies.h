@@ -24,7 +24,8 @@ nlohmann::json wireGuardConfigBody(const std::string& username, const std::strin
                                    std::int64_t vpnServerID, std::int64_t ipID, std::int64_t connectionType);
 nlohmann::json loggedInDevicesBody(const std::string& username, const std::string& password,
                                    const std::string& udid);
-nlohmann::json pinOfflineBody(const std::string& username, const std::string& password);
+nlohmann::json pinOfflineBody(const std::string& username, const std::string& password,
+                              const std::string& udid);
 
 // Compact JSON text, or no value when the body cannot be written as JSON (a text that is not
 // UTF-8); the request then goes out with no body, and the backend refuses it.

@@ -66,8 +66,9 @@ void MainTabbedView::logOut() {
   auto& prefs = services_.preferences;
   const std::string username = prefs.get(keys::pref::username).value_or("");
   const std::string password = prefs.get(keys::pref::password).value_or("");
+  const std::string udid = services_.keychain.stringForKey("UUID").value_or("");
   // Not waited for: the local sign-out does not depend on the backend hearing about it.
-  services_.api.setPinOffline(username, password);
+  services_.api.setPinOffline(username, password, udid);
   // The credentials stay, so the login screen offers them again.
   prefs.set(keys::pref::loggedIn, false);
 }

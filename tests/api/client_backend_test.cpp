@@ -143,7 +143,7 @@ TEST_F(ClientWithBackend, DevicesWireGuardAndSignOut) {
   ASSERT_TRUE(stored);
   EXPECT_NE(stored->find("[Interface]"), std::string::npos);
 
-  harness->client().setPinOffline(name, password);
+  harness->client().setPinOffline(name, password, udid);
   EXPECT_TRUE(test::eventually([&] {
     auto now = harness->fetchLoggedInDevices(name, password, udid);
     return now && !hasThisDevice(*now);

@@ -2,6 +2,7 @@
 // test CA), domain sources over plain HTTP, and the announcements.
 #include <gtest/gtest.h>
 
+#include "api/api_host.h"
 #include "api/support/api_harness.h"
 #include "api/support/eventually.h"
 #include "api/support/script_server.h"
@@ -15,7 +16,7 @@ using test::ScriptedReply;
 using test::ScriptServer;
 namespace Key = keys::pref;
 
-constexpr const char* kApiHostMarker = "<api host>";
+constexpr const char* kFallbackMarker = "<fallback domain>";
 constexpr const char* kSourceMarker = "<source>";
 
 struct LinksCase {
@@ -24,7 +25,7 @@ struct LinksCase {
   std::optional<ScriptedReply> linksReply;    // instead of the table, when set
   std::optional<ScriptedReply> sourceReply;   // the domain source at /domain
   bool mayEnter;
-  std::optional<std::string> domain;          // kApiHostMarker: the default API host
+  std::optional<std::string> domain;          // kFallbackMarker: the fallback API domain
   std::optional<std::string> aboutUs;         // after the run; "old" was stored before
   std::string logLine;                        // a line that must be logged ("" for none)
   friend void PrintTo(const LinksCase& c, std::ostream* out) { *out << c.name; }
@@ -60,6 +61,7 @@ TEST_P(FetchLinks, StoresLinksAndDomainAsTheTableSays) {
   if (c.sourceReply) {
     sources_.answer("GET", "/domain", *c.sourceReply);
   }
+  sources_.answer("GET", "/moved", ScriptedReply::text(200, "moved.corvane.test:8080\n"));
   test::ApiHarness harness(https_.hostPort(), pki_.writeCaFile(folder_.path()));
   harness.preferences().setString(Key::aboutUsLink.key, "old");
   harness.preferences().setString(Key::whatsappLink.key, "old");
@@ -73,7 +75,7 @@ TEST_P(FetchLinks, StoresLinksAndDomainAsTheTableSays) {
   ASSERT_TRUE(outcome);
   EXPECT_EQ(outcome->first, c.mayEnter);
   const auto expectedDomain =
-      c.domain ? std::optional(replaced(*c.domain, kApiHostMarker, https_.hostPort())) : std::nullopt;
+      c.domain ? std::optional(replaced(*c.domain, kFallbackMarker, api::defaultFallbackDomain())) : std::nullopt;
   EXPECT_EQ(outcome->second, expectedDomain);
   EXPECT_EQ(harness.preferences().stringForKey(Key::aboutUsLink.key), c.aboutUs);
   if (!c.logLine.empty()) {
@@ -94,19 +96,23 @@ INSTANTIATE_TEST_SUITE_P(
         LinksCase{"source_status_not_checked", kFullTable, {}, ScriptedReply::text(500, "api.corvane.test\n"),
                   true, "api.corvane.test", "https://about", "Base URL's: [\"about_us_link\": \"https://about\""},
         LinksCase{"blank_source_falls_back", kFullTable, {}, ScriptedReply::text(200, " \n"),
-                  true, kApiHostMarker, "https://about", ""},
+                  true, kFallbackMarker, "https://about", ""},
         LinksCase{"source_without_body", kFullTable, {}, ScriptedReply(204),
-                  true, kApiHostMarker, "https://about", "No valid data received"},
+                  true, kFallbackMarker, "https://about", "No valid data received"},
         LinksCase{"source_not_utf8", kFullTable, {}, ScriptedReply::text(200, "api\xff"),
-                  true, kApiHostMarker, "https://about", "No valid data received"},
+                  true, kFallbackMarker, "https://about", "No valid data received"},
         LinksCase{"source_unreachable", R"({"about_us_link":"a","domain_link_1":"http://127.0.0.1:1/d"})", {}, {},
-                  true, kApiHostMarker, "a", "Error checking domain: "},
+                  true, kFallbackMarker, "a", "Error checking domain: "},
         LinksCase{"first_source_not_a_url", R"({"about_us_link":"a","domain_link_1":"not a url"})", {}, {},
-                  true, kApiHostMarker, "a", "Invalid URL"},
+                  true, kFallbackMarker, "a", "Invalid URL"},
+        // A source that moved is followed, not stored as the redirect page's HTML.
+        LinksCase{"source_redirected", kFullTable, {},
+                  ScriptedReply::text(301, "<html>Moved Permanently</html>").withHeader("Location", "/moved"), true,
+                  "moved.corvane.test:8080", "https://about", "Successfully set domain_link to: moved.corvane.test:8080"},
         LinksCase{"second_source_keeps_links", R"({"about_us_link":"new","domain_link_1":"","domain_link_2":"<source>"})",
                   {}, ScriptedReply::text(200, "second.corvane.test"), true, "second.corvane.test", "old", ""},
-        LinksCase{"empty_table", "{}", {}, {}, true, kApiHostMarker, "old", "Base URL's: [:]"},
-        LinksCase{"array_table", "[1]", {}, {}, true, kApiHostMarker, "old", "Base URL's: [:]"},
+        LinksCase{"empty_table", "{}", {}, {}, true, kFallbackMarker, "old", "Base URL's: [:]"},
+        LinksCase{"array_table", "[1]", {}, {}, true, kFallbackMarker, "old", "Base URL's: [:]"},
         LinksCase{"not_json", "", ScriptedReply::text(200, "<html>"), {}, false, std::nullopt, "old",
                   "Error: Failed to parse JSON - "},
         LinksCase{"no_body", "", ScriptedReply(204), {}, false, std::nullopt, "old", "No data received"}),

@@ -245,9 +245,9 @@ TEST_F(Operations, DevicesAreDeliveredWhateverTheirStatusCode) {
 
 TEST_F(Operations, PinOfflineIsSentAndItsAnswerIgnored) {
   api_.answer("POST", "/app-api-v1/pin-set-offline", ScriptedReply::text(500, "broken"));
-  harness_.client().setPinOffline("ann", "pw");
+  harness_.client().setPinOffline("ann", "pw", "u-1");
   ASSERT_TRUE(test::eventually([&] { return !api_.requests().empty(); }));
-  EXPECT_EQ(lastBody("/app-api-v1/pin-set-offline"), json({{"username", "ann"}, {"pass", "pw"}}));
+  EXPECT_EQ(lastBody("/app-api-v1/pin-set-offline"), json({{"username", "ann"}, {"pass", "pw"}, {"udid", "u-1"}}));
 }
 
 // ---- addressing ----------------------------------------------------------------------------
@@ -269,7 +269,7 @@ TEST_F(Operations, PostsWithoutAUsableDomainFailWithALogLineAndSendNothing) {
     EXPECT_NE(awaited.thread(), std::this_thread::get_id());
   }
   harness_.preferences().setString(Key::domainLink.key, std::nullopt);
-  harness_.client().setPinOffline("ann", "pw");
+  harness_.client().setPinOffline("ann", "pw", "u-1");
   EXPECT_TRUE(test::eventually([&] {
     int lines = 0;
     for (const auto& line : harness_.lines()) lines += line.rfind("Request to /app-api-v1/", 0) == 0;

@@ -6,6 +6,7 @@
 
 #include "daemon/support/command.h"
 #include "daemon/support/proxy_testbed.h"
+#include "daemon/support/skip_or_fail.h"
 #include "daemon/support/test_pki.h"
 #include "daemon/support/tunneld_client.h"
 
@@ -37,7 +38,7 @@ std::string clientProfile(const TestPki& pki) {
 TEST(OpenVpnEndToEnd, ConnectsCarriesTakesPushedDnsCountsAndCleansUp) {
   std::string whyNot;
   auto bed = ProxyTestbed::create({"openvpn", "openssl"}, &whyNot);
-  if (!bed) GTEST_SKIP() << whyNot;
+  if (!bed) CORVANE_SKIP_OR_FAIL(whyNot);
   TestPki pki;
   ASSERT_TRUE(pki.make(bed->scratch()));
   const auto configPath = bed->writeFile("server.conf", serverConfig(pki, bed->scratch().string()));

@@ -10,6 +10,7 @@
 
 #include "daemon/support/command.h"
 #include "daemon/support/proxy_testbed.h"
+#include "daemon/support/skip_or_fail.h"
 #include "daemon/support/tunneld_client.h"
 
 namespace corvane::daemon::testing {
@@ -78,7 +79,7 @@ TEST_P(ProxyEndToEnd, ConnectsCarriesTcpAndUdpCountsAndCleansUp) {
   const ProxyCase& c = GetParam();
   std::string whyNot;
   auto bed = ProxyTestbed::create({c.program, c.serverProgram}, &whyNot);
-  if (!bed) GTEST_SKIP() << whyNot;
+  if (!bed) CORVANE_SKIP_OR_FAIL(whyNot);
   ASSERT_TRUE(bed->startServer(c.serverArgv(*bed)));
   EXPECT_EQ(bed->echoOverTcp(), "") << "the target must be reachable only through the tunnel";
 
@@ -119,7 +120,7 @@ TEST_P(ProxyEndToEnd, KilledDaemonIsCleanedUpAfterByTheNextOne) {
   const ProxyCase& c = GetParam();
   std::string whyNot;
   auto bed = ProxyTestbed::create({c.program, c.serverProgram}, &whyNot);
-  if (!bed) GTEST_SKIP() << whyNot;
+  if (!bed) CORVANE_SKIP_OR_FAIL(whyNot);
   ASSERT_TRUE(bed->startServer(c.serverArgv(*bed)));
   ASSERT_TRUE(bed->startDaemon());
   {

@@ -27,12 +27,13 @@ class CliPing : public ::testing::Test {
   }
 
   CliRun run(const std::string& arguments, const std::string& wrapper = "") {
-    const std::string command = wrapper + ns_.exec() + build::kBinaryDir + "/corvanectl ping " +
-                                arguments + " 2>&1; echo \"exit=$?\"";
-    std::string output = testing::runCapture(command);
-    const auto mark = output.rfind("exit=");
-    const int code = mark == std::string::npos ? -1 : std::stoi(output.substr(mark + 5));
-    return {code, output.substr(0, mark)};
+    auto argv = testing::withWords({}, wrapper);
+    const auto inside = ns_.exec();
+    argv.insert(argv.end(), inside.begin(), inside.end());
+    argv.push_back(std::string(build::kBinaryDir) + "/corvanectl");
+    argv.push_back("ping");
+    const auto run = testing::runCommand(testing::withWords(std::move(argv), arguments));
+    return {run.exit.shellCode(), run.out + run.err};
   }
 
   NetworkNamespace ns_{"cli"};
@@ -74,7 +75,11 @@ TEST_F(CliPing, ExitCodesForNoReplyUsageAndResolution) {
       {"127.0.0.1 -s 17", 2, "-s must be an even number of bytes from 16 to 65506, got 17"},
       {"127.0.0.1 -c 0", 2, "-c must be at least 1, got 0"},
       {"127.0.0.1 -t 300", 2, "-t must be from 1 to 255, got 300"},
-      {"127.0.0.1 -W 0", 2, "-W must be more than 0 seconds"},
+      {"127.0.0.1 -W 0", 2, "-W must be more than 0 and at most 3600 seconds, got 0"},
+      // Out of range once turned into durations: a flood and an instant time-out before.
+      {"127.0.0.1 -c 1 -i 1e300", 2, "-i must be from 0 to 3600 seconds, got 1e+300"},
+      {"127.0.0.1 -c 1 -W 1e300", 2, "-W must be more than 0 and at most 3600 seconds, got 1e+300"},
+      {"127.0.0.1 -c 1 -i -1", 2, "-i must be from 0 to 3600 seconds, got -1"},
       {"", 2, "host is required"},
       // No route to any name server from here, so the lookup itself fails.
       {"no-such-host.invalid -c 1", 2, "cannot resolve `no-such-host.invalid'"},
@@ -88,7 +93,7 @@ TEST_F(CliPing, ExitCodesForNoReplyUsageAndResolution) {
 }
 
 TEST_F(CliPing, InterruptStopsAndPrintsTheSummary) {
-  if (std::system("command -v timeout >/dev/null 2>&1") != 0) {
+  if (!testing::installed("timeout")) {
     GTEST_SKIP() << "needs coreutils timeout";
   }
   const CliRun r = run("127.0.0.1 -i 0.05", "timeout --preserve-status -s INT 0.5 ");

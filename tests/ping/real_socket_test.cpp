@@ -171,7 +171,7 @@ double median(std::vector<double> values) {
 }
 
 TEST(DelayedPeer, FortyMillisecondsMeasuredLikeTheSystemPing) {
-  if (std::system("command -v ping >/dev/null 2>&1") != 0) {
+  if (!testing::installed("ping")) {
     GTEST_SKIP() << "the system ping (iputils-ping) is not installed";
   }
   std::string whyNot;
@@ -181,9 +181,10 @@ TEST(DelayedPeer, FortyMillisecondsMeasuredLikeTheSystemPing) {
 
   // Medians: on a shared machine one echo may be held up by the scheduler, on either side.
   constexpr int kEchoes = 7;
-  const std::string output = testing::runCapture(
-      peer->near().exec() + "ping -n -c " + std::to_string(kEchoes) + " -i 0.2 " +
-      DelayedPeer::kFarAddress);
+  const std::string output =
+      testing::runCommand(testing::withWords(peer->near().exec(), "ping -n -c " + std::to_string(kEchoes) +
+                                                                      " -i 0.2 " + DelayedPeer::kFarAddress))
+          .out;
   const auto systemTimes = systemPingTimes(output);
   ASSERT_EQ(systemTimes.size(), static_cast<std::size_t>(kEchoes)) << output;
 

@@ -50,6 +50,7 @@ TEST_F(MainTabbedViewTest, SelectionDecidesTheScreen) {
 }
 
 TEST_F(MainTabbedViewTest, LogOutReportsOfflineOnceAndKeepsTheCredentials) {
+  (void)env.keychain.setString("0f8fad5b-d9cb-469f-a165-70867728950e", "UUID");
   MainTabbedView main(env.services());
   tap(main, SideMenuRowType::logOut);
   EXPECT_FALSE(main.presentSideMenu);
@@ -59,6 +60,8 @@ TEST_F(MainTabbedViewTest, LogOutReportsOfflineOnceAndKeepsTheCredentials) {
   const auto body = env.posts("pin-set-offline")[0].body;
   EXPECT_NE(body.find("ada@example.org"), std::string::npos);
   EXPECT_NE(body.find("secret"), std::string::npos);
+  // This device, not whichever of the account's devices the backend saw last.
+  EXPECT_NE(body.find(R"("udid":"0f8fad5b-d9cb-469f-a165-70867728950e")"), std::string::npos) << body;
   EXPECT_EQ(env.preferences.get(keys::pref::username), "ada@example.org");
   EXPECT_EQ(env.preferences.get(keys::pref::password), "secret");
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include "ui/bindings/screen_bindings.h"
+#include "ui/platform/lifecycle_bridge.h"
 #include "ui/platform/qt_url_opener.h"
 #include "ui/tray/status_tray.h"
 
@@ -16,9 +17,11 @@ WindowApp::WindowApp(Options options)
       root_(services_.services()),
       adapter_(bindRoot(root_)) {
   if (options.tray) tray_ = StatusTray::make(services_.services());
+  lifecycle_ = std::make_unique<LifecycleBridge>(services_.lifecycle());
 }
 
 WindowApp::~WindowApp() {
+  lifecycle_.reset();
   tray_.reset();
   engine_.reset();
   adapter_.reset();

@@ -16,6 +16,7 @@ class QQuickWindow;
 namespace corvane::ui {
 
 class StatusTray;
+class LifecycleBridge;
 
 class WindowApp {
  public:
@@ -45,6 +46,7 @@ class WindowApp {
   // After the adapter, so that the QML holding it goes first.
   std::unique_ptr<WindowEngine> engine_;
   std::unique_ptr<StatusTray> tray_;
+  std::unique_ptr<LifecycleBridge> lifecycle_;
 };
 
 }  // namespace corvane::ui

@@ -74,6 +74,8 @@ WindowServices::WindowServices(QtMainLoop& loop, std::unique_ptr<platform::UrlOp
 
 WindowServices::~WindowServices() = default;
 
+platform::AppLifecycle& WindowServices::lifecycle() { return *parts_->lifecycle; }
+
 screenkit::Services WindowServices::services() {
   Parts& p = *parts_;
   return screenkit::Services{.preferences = *p.preferences,

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "screenkit/services.h"
+#include "platform/lifecycle/app_lifecycle.h"
 #include "platform/opener/url_opener.h"
 
 namespace corvane::ui {
@@ -23,6 +24,8 @@ class WindowServices {
   WindowServices& operator=(const WindowServices&) = delete;
 
   screenkit::Services services();
+  // The "background" and "active" moments the echo engine follows.
+  platform::AppLifecycle& lifecycle();
 
   struct Parts;
 

@@ -76,6 +76,7 @@ FocusScope {
                     wrapMode: Text.NoWrap
                 }
                 LinkText {
+                    objectName: "registerLink"
                     text: screen.model.registerText
                     underlineWidth: screen.model.registerUnderline
                     pixelSize: Theme.loginLinks

@@ -112,6 +112,7 @@ FocusScope {
                 delegate: Item {
                     id: row
                     required property var modelData
+                    objectName: "menuRow" + modelData.value
                     width: parent.width
                     height: 44
                     activeFocusOnTab: true

@@ -1,5 +1,7 @@
 #include "platform/log/log.h"
 
+#include "platform/log/control_escaper.h"
+
 #include <spdlog/logger.h>
 #include <spdlog/sinks/base_sink.h>
 #include <spdlog/sinks/basic_file_sink.h>
@@ -80,7 +82,9 @@ Log Log::null() { return Log(nullptr); }
 
 void Log::write(Level level, std::string_view line) const {
   if (logger_) {
-    logger_->log(toSpdlog(level), "{}", line);
+    // Lines quote text from servers and users; none of it may drive the terminal that
+    // shows stderr, or split one entry into two in the file.
+    logger_->log(toSpdlog(level), "{}", ControlEscaper::escaped(line, /*escapeLineBreaks=*/true));
   }
 }
 

@@ -1,34 +1,24 @@
 #include "platform/opener/url_opener.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <thread>
 
-extern char** environ;
+#include "platform/process/process.h"
 
 namespace corvane::platform {
 
 void XdgUrlOpener::open(const std::string& url) {
-  std::string program = "xdg-open";
-  char* argv[] = {program.data(), const_cast<char*>(url.c_str()), nullptr};
-  pid_t pid = 0;
-  // posix_spawnp rather than fork+exec: the process has threads (loader, pools), and
-  // posix_spawn is safe there.
-  const int rc = posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ);
-  if (rc != 0) {
-    log_.warning(std::string("Cannot start xdg-open: ") + std::strerror(rc));
+  ProcessOptions options;
+  // The URL is one argument of its own: no shell ever sees it.
+  options.argv = {"xdg-open", url};
+  auto started = Process::start(std::move(options));
+  if (!started) {
+    log_.warning("Cannot start xdg-open: " + started.error().description);
     return;
   }
-  // xdg-open may hand over to a long-lived browser; reap it off the caller's thread.
-  std::thread([pid] {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-  }).detach();
+  // xdg-open may wait for the handler it starts; reap it off the caller's thread. After an
+  // hour it is stopped (the browser it started runs on in its own right).
+  std::thread([child = std::move(*started)]() mutable { child.waitOrKill(std::chrono::hours(1)); }).detach();
 }
 
 void RecordingUrlOpener::open(const std::string& url) {

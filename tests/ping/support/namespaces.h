@@ -5,38 +5,51 @@
 // under bench/ shares it.
 #include <fcntl.h>
 #include <sched.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <array>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "platform/process/process.h"
+#include "platform/process/process_run.h"
+#include "platform/process/program_lookup.h"
 
 namespace corvane::ping::testing {
 
-// Runs a shell command quietly; true when it exited with 0.
-inline bool runQuiet(const std::string& command) {
-  return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+// Runs a program (no shell: `argv` as it is) to its end, at most 30 s; a program that cannot
+// start reads as exit code 127 with the reason on stderr.
+inline platform::ProcessRun runCommand(std::vector<std::string> argv, const std::string& input = {}) {
+  platform::ProcessOptions options;
+  options.argv = std::move(argv);
+  auto run = platform::runProcess(std::move(options), input, {std::chrono::seconds(30), 1 << 20});
+  if (run) return std::move(*run);
+  platform::ProcessRun failed;
+  failed.exit = platform::ProcessExit::exited(127);
+  failed.err = run.error().description;
+  return failed;
 }
 
-// Runs a shell command and returns its standard output.
-inline std::string runCapture(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  std::array<char, 4096> chunk{};
-  while (std::fgets(chunk.data(), chunk.size(), pipe) != nullptr) out += chunk.data();
-  pclose(pipe);
-  return out;
+// True when `program` is found in PATH.
+inline bool installed(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  return platform::lookUpProgram(program, path ? std::optional<std::string>(path) : std::nullopt).ok();
+}
+
+// True when the program exited with 0; its output is dropped.
+inline bool runQuiet(std::vector<std::string> argv) { return runCommand(std::move(argv)).exit.success(); }
+
+// `prefix` followed by the words of `text` (split at spaces; the tests' own arguments hold no
+// quoting).
+inline std::vector<std::string> withWords(std::vector<std::string> prefix, const std::string& text) {
+  std::istringstream words(text);
+  for (std::string word; words >> word;) prefix.push_back(word);
+  return prefix;
 }
 
 class NetworkNamespace {
@@ -44,24 +57,25 @@ class NetworkNamespace {
   explicit NetworkNamespace(const std::string& tag) {
     static std::atomic<int> counter{0};
     name_ = "corvane-" + tag + "-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-    created_ = runQuiet("ip netns add " + name_) &&
-               runQuiet("ip -n " + name_ + " link set lo up");
+    created_ = runQuiet({"ip", "netns", "add", name_}) && runQuiet({"ip", "-n", name_, "link", "set", "lo", "up"});
   }
   ~NetworkNamespace() {
-    if (created_) runQuiet("ip netns delete " + name_);
+    if (created_) runQuiet({"ip", "netns", "delete", name_});
   }
   NetworkNamespace(const NetworkNamespace&) = delete;
   NetworkNamespace& operator=(const NetworkNamespace&) = delete;
 
   bool ok() const { return created_; }
   const std::string& name() const { return name_; }
-  // Prefix that runs a command inside the namespace.
-  std::string exec() const { return "ip netns exec " + name_ + " "; }
-  bool sysctl(const std::string& setting) const {
-    return runQuiet(exec() + "sysctl -qw " + setting);
-  }
+  // The argument vector that runs a program inside the namespace, to be followed by its own.
+  std::vector<std::string> exec() const { return {"ip", "netns", "exec", name_}; }
+  bool sysctl(const std::string& setting) const { return runQuiet(withWords(exec(), "sysctl -qw " + setting)); }
   // Lets every group open unprivileged ICMP datagram sockets here.
-  bool openPingGroupRange() const { return sysctl("net.ipv4.ping_group_range='0 2147483647'"); }
+  bool openPingGroupRange() const {
+    auto argv = exec();
+    argv.insert(argv.end(), {"sysctl", "-qw", "net.ipv4.ping_group_range=0 2147483647"});
+    return runQuiet(std::move(argv));
+  }
 
  private:
   std::string name_;
@@ -91,49 +105,36 @@ class EnterNamespace {
   bool entered_ = false;
 };
 
-// A child program whose standard output we read; terminated and reaped when destroyed.
+// A child program whose standard output we read; stopped and reaped when destroyed.
 class ChildProcess {
  public:
   explicit ChildProcess(const std::vector<std::string>& argv) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    if (posix_spawnp(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    output_ = fdopen(fds[0], "r");
+    platform::ProcessOptions options;
+    options.argv = argv;
+    options.stdoutStream = platform::ChildStream::piped();
+    if (auto started = platform::Process::start(std::move(options))) process_.emplace(std::move(*started));
   }
   ~ChildProcess() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      int status = 0;
-      waitpid(pid_, &status, 0);
-    }
-    if (output_ != nullptr) fclose(output_);
+    if (process_) process_->stop(std::chrono::seconds(5));
   }
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
-  // Reads lines until one equals `expected` or the output ends.
+  // Reads lines (for at most 20 s) until one equals `expected` or the output ends.
   bool waitForLine(const std::string& expected) {
-    if (pid_ <= 0 || output_ == nullptr) return false;
-    std::array<char, 256> line{};
-    while (std::fgets(line.data(), line.size(), output_) != nullptr) {
-      std::string text = line.data();
-      while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-      if (text == expected) return true;
+    if (!process_) return false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (std::chrono::steady_clock::now() < deadline) {
+      auto line = process_->readLine(platform::Process::Stream::out, deadline - std::chrono::steady_clock::now());
+      if (!line) return false;
+      while (!line->empty() && line->back() == '\r') line->pop_back();
+      if (*line == expected) return true;
     }
     return false;
   }
 
  private:
-  pid_t pid_ = -1;
-  FILE* output_ = nullptr;
+  std::optional<platform::Process> process_;
 };
 
 // Two namespaces joined by a veth pair: "near" at 10.201.0.1 holds the pinger, "far" at
@@ -155,11 +156,11 @@ class DelayedPeer {
     const std::string near = peer->near_.name();
     const std::string far = peer->far_.name();
     const bool wired =
-        runQuiet("ip -n " + near + " link add veth0 type veth peer name veth1 netns " + far) &&
-        runQuiet("ip -n " + near + " addr add " + kNearAddress + "/16 dev veth0") &&
-        runQuiet("ip -n " + far + " addr add " + kFarAddress + "/16 dev veth1") &&
-        runQuiet("ip -n " + near + " link set veth0 up") &&
-        runQuiet("ip -n " + far + " link set veth1 up") &&
+        runQuiet({"ip", "-n", near, "link", "add", "veth0", "type", "veth", "peer", "name", "veth1", "netns", far}) &&
+        runQuiet({"ip", "-n", near, "addr", "add", std::string(kNearAddress) + "/16", "dev", "veth0"}) &&
+        runQuiet({"ip", "-n", far, "addr", "add", std::string(kFarAddress) + "/16", "dev", "veth1"}) &&
+        runQuiet({"ip", "-n", near, "link", "set", "veth0", "up"}) &&
+        runQuiet({"ip", "-n", far, "link", "set", "veth1", "up"}) &&
         peer->far_.sysctl("net.ipv4.icmp_echo_ignore_all=1") && peer->near_.openPingGroupRange();
     if (!wired) {
       *whyNot = "cannot wire a veth pair between the namespaces";
@@ -183,7 +184,7 @@ class DelayedPeer {
       addresses.push_back("10.201." + std::to_string(1 + i / 250) + "." + std::to_string(1 + i % 250));
       batch += "addr add " + addresses.back() + "/16 dev veth1\n";
     }
-    if (!runQuiet("printf '" + batch + "' | ip -n " + far_.name() + " -batch -")) return {};
+    if (!runCommand({"ip", "-n", far_.name(), "-batch", "-"}, batch).exit.success()) return {};
     return addresses;
   }
 

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "corvane/build_config.h"
+#include "platform/process/process_run.h"
 
 extern char** environ;
 
@@ -82,53 +83,14 @@ int waitForExit(pid_t pid, std::chrono::milliseconds limit) {
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& args,
                       const std::string& input, const std::map<std::string, std::string>& environment,
                       std::chrono::milliseconds limit) {
-  int in[2], out[2], err[2];
-  if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) {
-    throw std::runtime_error("pipe failed");
-  }
-  posix_spawn_file_actions_t actions;
-  ::posix_spawn_file_actions_init(&actions);
-  ::posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-  ::posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  ::posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-  const pid_t pid = spawnWith(program, args, environment, &actions);
-  ::posix_spawn_file_actions_destroy(&actions);
-  ::close(in[0]);
-  ::close(out[1]);
-  ::close(err[1]);
-
-  // The whole input fits a pipe buffer in these tests (< 64 KiB), so write it before reading.
-  ::signal(SIGPIPE, SIG_IGN);
-  if (!input.empty()) {
-    [[maybe_unused]] const ssize_t n = ::write(in[1], input.data(), input.size());
-  }
-  ::close(in[1]);
-
-  ProgramRun run;
-  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-  std::string* sinks[2] = {&run.out, &run.err};
-  const auto deadline = Clock::now() + limit;
-  int open = 2;
-  while (open > 0 && Clock::now() < deadline) {
-    if (::poll(fds, 2, 100) < 0) break;
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      char buffer[4096];
-      const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
-      if (n > 0) {
-        sinks[i]->append(buffer, static_cast<std::size_t>(n));
-      } else {
-        ::close(fds[i].fd);
-        fds[i].fd = -1;
-        --open;
-      }
-    }
-  }
-  for (const pollfd& fd : fds) {
-    if (fd.fd >= 0) ::close(fd.fd);
-  }
-  run.exitCode = waitForExit(pid, std::chrono::seconds(5));
-  return run;
+  platform::ProcessOptions options;
+  options.argv = args;
+  options.argv.insert(options.argv.begin(), program);
+  options.environment = mergedEnvironment(environment);
+  // Input and output move together through one poll loop, so neither side can stall the other.
+  auto run = platform::runProcess(std::move(options), input, {limit, 64 << 20});
+  if (!run) throw std::runtime_error(run.error().description);
+  return ProgramRun{run->timedOut ? -1 : run->exit.shellCode(), std::move(run->out), std::move(run->err)};
 }
 
 }  // namespace corvane::testing

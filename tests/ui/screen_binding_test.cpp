@@ -1,0 +1,107 @@
+// What a user does in the drawn screens reaches the models: typing fills the model's
+// fields, Tab moves on, links and rows tap the model's actions, Escape closes the menu.
+// The models' own tests cover what the actions then do.
+#include <gtest/gtest.h>
+
+#include <QQuickItem>
+#include <QTest>
+
+#include <filesystem>
+
+#include "screens/login_view.h"
+#include "screens/main_tabbed_view.h"
+#include "screens/sign_up_view.h"
+#include "ui/app/window_services.h"
+#include "ui/bindings/screen_bindings.h"
+#include "ui/loop/qt_main_loop.h"
+#include "ui/support/screen_host.h"
+
+namespace corvane::ui {
+namespace {
+
+using test::ScreenHost;
+using test::spinBriefly;
+
+class ScreenBinding : public ::testing::Test {
+ protected:
+  ScreenBinding() {
+    setenv("CORVANE_HOME", home_.c_str(), 1);
+    setenv("CORVANE_API_HOST", "127.0.0.1:9", 1);  // nothing answers; no test here waits for it
+  }
+  ~ScreenBinding() override { std::filesystem::remove_all(home_); }
+
+  static void type(QQuickWindow& window, const char* text) {
+    for (const char* c = text; *c != '\0'; ++c) QTest::keyClick(&window, *c);
+    spinBriefly();
+  }
+  // Searches the drawn items, where delegates of a Repeater live (they have no QObject
+  // parent to search).
+  static QQuickItem* drawn(QQuickItem* from, const QString& name) {
+    if (from->objectName() == name) return from;
+    for (QQuickItem* child : from->childItems()) {
+      if (QQuickItem* found = drawn(child, name)) return found;
+    }
+    return nullptr;
+  }
+  static void tap(ScreenHost& host, const char* objectName) {
+    QQuickItem* item = drawn(host.window().contentItem(), QString::fromLatin1(objectName));
+    ASSERT_NE(item, nullptr) << objectName;
+    const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+    QTest::mouseClick(&host.window(), Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+    spinBriefly();
+  }
+
+  std::filesystem::path home_ = std::filesystem::temp_directory_path() /
+                                ("corvane-binding-" + std::to_string(::getpid()));
+  QtMainLoop loop_;
+  WindowServices window_{loop_, std::make_unique<platform::RecordingUrlOpener>(), "en_US"};
+  screenkit::Services services_ = window_.services();
+  bool sideMenu_ = false;
+};
+
+TEST_F(ScreenBinding, LoginFieldsTakeTypingInTabOrderAndRegisterOpensSignUp) {
+  screens::LoginView login(services_, "", false, screenkit::Binding<bool>::to(sideMenu_));
+  auto adapter = bindLogin(login);
+  ScreenHost host("LoginScreen", *adapter, {390, 844});
+  host.window().requestActivate();
+  test::spinUntil([&] { return host.window().activeFocusItem() != nullptr; });
+  type(host.window(), "ann@corvane.test");
+  QTest::keyClick(&host.window(), Qt::Key_Tab);
+  type(host.window(), "secret");
+  EXPECT_EQ(login.email, "ann@corvane.test");
+  EXPECT_EQ(login.password, "secret");
+
+  tap(host, "registerLink");
+  EXPECT_NE(login.signUp(), nullptr);
+}
+
+TEST_F(ScreenBinding, PrivacyBoxTicksTheModel) {
+  screens::SignUPView signUp(services_, [] {});
+  auto adapter = bindSignUp(signUp);
+  ScreenHost host("SignUpScreen", *adapter, {390, 844});
+  tap(host, "privacyBox");
+  EXPECT_TRUE(signUp.toggle);
+  tap(host, "privacyBox");
+  EXPECT_FALSE(signUp.toggle);
+}
+
+TEST_F(ScreenBinding, MenuRowsSelectTheirScreenAndEscapeClosesTheMenu) {
+  screens::MainTabbedView main(services_);
+  auto adapter = bindMain(main);
+  main.setPresentSideMenu(true);
+  ScreenHost host("MainContainer", *adapter, {1280, 800});
+  tap(host, "menuRow0");
+  EXPECT_EQ(main.selectedSideMenuTab(), 0);
+  EXPECT_FALSE(main.presentSideMenu);
+
+  main.setPresentSideMenu(true);
+  spinBriefly();
+  host.window().requestActivate();
+  test::spinUntil([&] { return host.window().activeFocusItem() != nullptr; });
+  QTest::keyClick(&host.window(), Qt::Key_Escape);
+  spinBriefly();
+  EXPECT_FALSE(main.presentSideMenu);
+}
+
+}  // namespace
+}  // namespace corvane::ui
