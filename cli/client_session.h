@@ -24,6 +24,8 @@ class ClientSession {
   screenkit::Services services() { return root_.services(); }
   platform::AsioMainLoop& loop() { return loop_; }
   keys::Preferences& preferences() { return root_.preferences(); }
+  // The session's URL loader (the one the API client uses).
+  platform::UrlLoader& urlLoader() { return root_.urlLoader(); }
 
   // Runs the main loop until `done()` holds or `limit` passes. Returns whether it held.
   bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);

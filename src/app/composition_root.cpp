@@ -110,6 +110,8 @@ platform::NotificationCenter& CompositionRoot::notifications() { return parts_->
 platform::UrlOpener& CompositionRoot::opener() { return *parts_->opener; }
 platform::VpnService& CompositionRoot::vpn() { return *parts_->vpn; }
 platform::AppLifecycle* CompositionRoot::lifecycle() { return parts_->lifecycle.get(); }
+platform::UrlLoader& CompositionRoot::urlLoader() { return *parts_->loader; }
+
 int CompositionRoot::requestsInFlight() const { return parts_->loader->inFlight(); }
 
 }  // namespace corvane::app

@@ -62,6 +62,8 @@ class CompositionRoot {
   keys::Preferences* groupPreferences();
   securestore::KeychainStore& keychain();
   api::ApiClient& api();
+  // The loader every data task of this root goes through (the API client's too).
+  platform::UrlLoader& urlLoader();
   platform::NotificationCenter& notifications();
   platform::UrlOpener& opener();
   platform::VpnService& vpn();

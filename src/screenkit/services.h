@@ -19,6 +19,10 @@
 #include "screenkit/latency_services.h"
 #include "securestore/keychain_store.h"
 
+namespace corvane::tunnelcore {
+class TunnelCore;
+}
+
 namespace corvane::screenkit {
 
 class ScreenModel;
@@ -47,6 +51,9 @@ struct Services {
   std::string localeIdentifier;
   // A fresh root; null where no root can be built (then "Go to login" shows no root).
   RootFactory makeRoot;
+  // The tunnel core (profiles, extension profile, command client); null where it could not
+  // be opened, and then the dashboard has no tunnel parts.
+  tunnelcore::TunnelCore* tunnelCore = nullptr;
 };
 
 }  // namespace corvane::screenkit

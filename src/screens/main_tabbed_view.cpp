@@ -5,6 +5,7 @@
 #include "platform/opener/url_text.h"
 #include "screens/connect_device_view.h"
 #include "tunnel/home_view.h"
+#include "tunnel/setting_view.h"
 #include "screens/login_view.h"
 #include "screens/support_view.h"
 
@@ -85,6 +86,7 @@ void MainTabbedView::syncChildren() {
   if (now != Shown::aboutUs) screenkit::retire(services_.mainLoop, nested_);
   if (now != Shown::login) screenkit::retire(services_.mainLoop, login_);
   if (now != Shown::dashboard) screenkit::retire(services_.mainLoop, home_);
+  if (now != Shown::setting) screenkit::retire(services_.mainLoop, setting_);
   switch (now) {
     case Shown::support:
       if (!support_) {
@@ -117,7 +119,15 @@ void MainTabbedView::syncChildren() {
       }
       break;
     case Shown::setting:
-      break;  // the kill-switch screen has its own model, outside this container's children
+      if (!setting_) {
+        // The switch edits the container's `killswith`; the manager is the power button's.
+        setting_ = std::make_unique<tunnel::SettingView>(
+            services_, screenkit::Binding<bool>([this] { return killswith; }, [this](bool v) { killswith = v; }),
+            nullptr);
+        setting_->addChangeListener(forward);
+        setting_->loadManager();
+      }
+      break;
   }
 }
 

@@ -11,6 +11,7 @@
 
 namespace corvane::tunnel {
 class HomeView;
+class SettingView;
 }
 
 namespace corvane::screens {
@@ -45,6 +46,7 @@ class MainTabbedView : public screenkit::ScreenModel {
   MainTabbedView* aboutContainer() const { return nested_.get(); }
   LoginView* login() const { return login_.get(); }
   tunnel::HomeView* home() const { return home_.get(); }
+  tunnel::SettingView* setting() const { return setting_.get(); }
 
  private:
   void logOut();
@@ -60,6 +62,7 @@ class MainTabbedView : public screenkit::ScreenModel {
   std::unique_ptr<MainTabbedView> nested_;
   std::unique_ptr<LoginView> login_;
   std::unique_ptr<tunnel::HomeView> home_;
+  std::unique_ptr<tunnel::SettingView> setting_;
   platform::ObserverRegistration closeObserver_;
   platform::ObserverRegistration loginObserver_;
 };

@@ -1,10 +1,13 @@
 #pragma once
-// Placeholder for the dashboard that fills the main container by default. It holds what the
-// container and the picker need from it today: the side-menu control, the protocol choice
-// it shares with the server picker, and the picker it presents. The dashboard proper (status,
-// power button, speeds) replaces this model.
+// The dashboard that fills the main container: the side-menu control, the protocol choice
+// it shares with the server picker and the picker it presents, and, over the tunnel core,
+// the profile it keeps (ProfileBuilder), the power button (ConnectButton) and the status
+// rows (DashboardStatus). Without a tunnel core (it could not be opened) only the first part
+// exists and the tunnel parts are null.
+#include <cstdint>
 #include <memory>
 
+#include "platform/notifications/notification_center.h"
 #include "screenkit/binding.h"
 #include "screenkit/screen_model.h"
 #include "servers/protocol_selection.h"
@@ -15,13 +18,24 @@ class ServerListView;
 
 namespace corvane::tunnel {
 
+class ConnectButton;
+class DashboardStatus;
+class ProfileBuilder;
+
 class HomeView : public screenkit::ScreenModel {
  public:
+  // The main container creates its dashboard with this profile id, read-only.
+  static constexpr std::int64_t kProfileID = 1234;
+
   HomeView(screenkit::Services services, screenkit::Binding<bool> presentSideMenu);
   ~HomeView() override;
 
   screenkit::Binding<bool> presentSideMenu;
   servers::ProtocolSelection protocols;  // shared with the picker by reference
+  // The "Connect Failed!" alert ("Please Select a Server to Connect VPN"), and the flag its
+  // "OK" sets to push the picker.
+  bool selectServerAlert = false;
+  bool goToServerPage = false;
 
   void tapMenu() { presentSideMenu.set(!presentSideMenu.get()); changed(); }
 
@@ -29,8 +43,23 @@ class HomeView : public screenkit::ScreenModel {
   void openServerList();
   servers::ServerListView* serverList() const { return serverList_.get(); }
 
+  // What showing the dashboard starts: the profile work, the status rows, the speeds.
+  void onShown();
+  void onHidden();
+  void pressPower();
+  void alertOK();
+  void alertCancel();
+
+  ProfileBuilder* profileBuilder() const { return builder_.get(); }
+  ConnectButton* connectButton() const { return button_.get(); }
+  DashboardStatus* dashboard() const { return status_.get(); }
+
  private:
   std::unique_ptr<servers::ServerListView> serverList_;
+  std::unique_ptr<ProfileBuilder> builder_;
+  std::unique_ptr<ConnectButton> button_;
+  std::unique_ptr<DashboardStatus> status_;
+  platform::ObserverRegistration serverAlert_;
 };
 
 }  // namespace corvane::tunnel

@@ -114,7 +114,7 @@ Result<void> CoreDatabase::exec(const char* sql) {
 Result<std::vector<Profile>> CoreDatabase::profiles(bool autoUpdateOnly) {
   std::lock_guard lock(mutex_);
   const std::string sql = std::string("SELECT ") + kColumns + " FROM profiles" +
-                          (autoUpdateOnly ? " WHERE auto_update != 0" : "") + " ORDER BY ord, id;";
+                          (autoUpdateOnly ? " WHERE auto_update != 0 AND type = 2" : "") + " ORDER BY ord, id;";
   Statement s;
   if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &s.handle, nullptr) != SQLITE_OK) return lastError("listing profiles");
   std::vector<Profile> out;

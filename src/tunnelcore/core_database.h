@@ -28,7 +28,8 @@ class CoreDatabase {
   CoreDatabase(const CoreDatabase&) = delete;
   CoreDatabase& operator=(const CoreDatabase&) = delete;
 
-  // Profiles by `order`, then id. `autoUpdateOnly` keeps those marked for automatic update.
+  // Profiles by `order`, then id. `autoUpdateOnly` keeps the remote profiles marked for
+  // automatic update (a local profile has nowhere to update from, whatever its flag says).
   Result<std::vector<Profile>> profiles(bool autoUpdateOnly);
   Result<std::optional<Profile>> profile(std::int64_t id);
   // Adds a profile; an id already taken is refused ("constraint failed").

@@ -22,6 +22,7 @@ class ProfileManager {
   Result<Profile> create(Profile profile);
   Result<std::optional<Profile>> get(std::int64_t id);
   Result<std::vector<Profile>> list();
+  // Remote profiles marked for automatic update; a local profile's flag means nothing.
   Result<std::vector<Profile>> listAutoUpdateEnabled();
   // Saves a changed record (path, lastUpdated, ...) of an existing profile.
   Result<void> update(const Profile& profile);

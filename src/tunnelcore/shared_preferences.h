@@ -3,6 +3,7 @@
 // tunnel starts with, and whether the network-permission step has been done. Blocking calls,
 // made from background tasks.
 #include <cstdint>
+#include <optional>
 
 #include "platform/core/result.h"
 #include "tunnelcore/core_database.h"
@@ -16,6 +17,11 @@ class SharedPreferences {
   // 0 when nothing was ever selected.
   Result<std::int64_t> selectedProfileID();
   Result<void> setSelectedProfileID(std::int64_t id);
+
+  // When the next automatic profile update falls due (unix seconds), kept across launches
+  // so a timer outside the app knows it; no value when nothing is scheduled.
+  Result<std::optional<std::int64_t>> nextProfileUpdate();
+  Result<void> setNextProfileUpdate(std::optional<std::int64_t> unixSeconds);
 
   // False until written.
   Result<bool> networkPermissionRequested();

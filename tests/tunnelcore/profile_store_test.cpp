@@ -25,6 +25,7 @@ TEST(ProfileStore, IdsRecordsAndOrderSurviveAnotherConnection) {
   kept.name = "Corvane";
   kept.order = 1;
   kept.autoUpdate = true;
+  kept.type = ProfileType::remote;
   kept.autoUpdateInterval = 60;
   kept.remoteURL = "https://example.test/p";
   kept.lastUpdated = WallClock::time_point(std::chrono::milliseconds(1'700'000'000'123));
@@ -32,6 +33,7 @@ TEST(ProfileStore, IdsRecordsAndOrderSurviveAnotherConnection) {
 
   Profile assigned;  // id 0: the manager picks the next free one
   assigned.name = "second";
+  assigned.autoUpdate = true;  // local: not listed for automatic update
   auto created = env.profiles->create(assigned);
   ASSERT_TRUE(created);
   EXPECT_EQ(created->id, 12346);

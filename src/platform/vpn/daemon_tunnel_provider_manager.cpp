@@ -5,10 +5,10 @@
 namespace corvane::platform {
 
 VpnStatus DaemonTunnelProviderManager::connectionStatus() const {
-  const TunnelState& state = daemon_.state();
-  if (state.status == VpnStatus::invalid) return VpnStatus::invalid;
-  if (state.startedBy != "manager" || state.managerId != settings.id) return VpnStatus::disconnected;
-  return state.status;
+  // The service has one tunnel slot: every manager's connection is that slot, whichever way
+  // its tunnel was started. Reporting "disconnected" for a profile-started tunnel would make
+  // the screens that watch a manager store "Disconnected" over a running tunnel.
+  return daemon_.state().status;
 }
 
 void DaemonTunnelProviderManager::loadFromPreferences(Completion completion) {

@@ -16,7 +16,7 @@ class DaemonTunnelProviderManager final : public TunnelProviderManager,
     settings = std::move(saved);
   }
 
-  // The slot's status while it runs this manager's tunnel; disconnected otherwise.
+  // The slot's status.
   VpnStatus connectionStatus() const override;
   void loadFromPreferences(Completion completion) override;
   void saveToPreferences(Completion completion) override;

@@ -1,0 +1,64 @@
+// The power button as the connect and disconnect commands press it: on the dashboard, then
+// the status once the tunnel has settled.
+#include "power_flow.h"
+
+#include "command_support.h"
+#include "keys/preference_key.h"
+#include "tunnel/connect_button.h"
+#include "tunnel/dashboard_status.h"
+#include "tunnel_report.h"
+#include "tunnel_session.h"
+
+namespace corvane::cli {
+namespace {
+
+using platform::VpnStatus;
+
+// An engine start (handshake, routes) takes seconds; a minute means it is not coming.
+constexpr std::chrono::milliseconds kTunnelLimit{60'000};
+
+}  // namespace
+
+int runPower(const GlobalOptions& global, bool wantUp) {
+  ClientSession session({});
+  if (!requireSignedIn(session, global)) return kExitFailure;
+  TunnelSession tunnel(session);
+  if (!tunnel.reachService()) {
+    return failWith(global, "the tunnel service does not answer at `" + tunnel.socketPath() +
+                                "' (is corvane-tunneld running, and are you in group corvane?)");
+  }
+  tunnel::HomeView& home = tunnel.showDashboard();
+  tunnel::ConnectButton& button = *home.connectButton();
+  const auto status = [&] { return tunnel.core().extensionProfile.vpnStatus(); };
+  const bool up = status() == VpnStatus::connected || status() == VpnStatus::connecting;
+  if (up != wantUp) {
+    if (wantUp && !session.preferences().get(keys::pref::initialServerSelected)) {
+      return failWith(global, "Connect Failed! Please Select a Server to Connect VPN (corvanectl servers, then select)");
+    }
+    bool started = false;
+    home.pressPower();
+    session.runUntil(
+        [&] {
+          if (status() == VpnStatus::connecting) started = true;
+          if (button.alert) return true;
+          if (wantUp) return status() == VpnStatus::connected || (started && status() == VpnStatus::disconnected);
+          return status() == VpnStatus::disconnected;
+        },
+        kTunnelLimit);
+    if (button.alert) return failWith(global, "Connect Failed: " + *button.alert);
+    if (wantUp && status() != VpnStatus::connected) {
+      const auto& why = tunnel.daemon().state().lastError;
+      return failWith(global, "the tunnel did not come up" + (why.empty() ? std::string() : ": " + why));
+    }
+    if (!wantUp && status() != VpnStatus::disconnected) return failWith(global, "the tunnel did not go down");
+  }
+  // The address row follows the tunnel: give the IP echo a moment to answer from the new side.
+  home.dashboard()->lookUpAddress();
+  session.drainRequests(std::chrono::milliseconds(5000));
+  session.runUntil([] { return false; }, std::chrono::milliseconds(50));
+  const auto report = tunnel.report(home);
+  emit(global, report.json(), report.line());
+  return kExitOk;
+}
+
+}  // namespace corvane::cli
