@@ -13,7 +13,9 @@ gtest_discover_tests(gui_tests
   PROPERTIES LABELS gui
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;CORVANE_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots"
   DISCOVERY_TIMEOUT 60
-  DISCOVERY_MODE PRE_TEST)
+  DISCOVERY_MODE PRE_TEST
+  # Parameter values of table tests print as raw bytes (pointers included): name them by index.
+  NO_PRETTY_VALUES)
 
 # The real-window run: its own program, because it draws on a private Xvfb display through
 # the xcb platform instead of the offscreen one.

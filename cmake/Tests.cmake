@@ -56,7 +56,9 @@ foreach(dir ${CORVANE_TEST_DIRS})
   gtest_discover_tests(${label}_tests
     PROPERTIES LABELS ${label}
     DISCOVERY_TIMEOUT 60
-    DISCOVERY_MODE PRE_TEST)
+    DISCOVERY_MODE PRE_TEST
+    # Parameter values of table tests print as raw bytes (pointers included): name them by index.
+    NO_PRETTY_VALUES)
 endforeach()
 
 # The layout rule of DESIGN.md: no file under src/ includes a folder listed above its own.
