@@ -79,6 +79,10 @@ CompositionRoot::~CompositionRoot() {
   // Screen models taken off screen are destroyed on a later loop turn (screenkit::retire);
   // run those turns now, while the services they unregister from still exist.
   if (options_.settle) options_.settle();
+  // The loader completes every request still queued when it shuts down, on its own thread,
+  // through the tracking loader and the API client's completions (which write preferences).
+  // Shut it down first, while everything those completions reach still exists.
+  if (parts_) parts_->curl.reset();
 }
 
 screenkit::Services CompositionRoot::services() {
