@@ -70,8 +70,7 @@ CompositionRoot::CompositionRoot(platform::MainLoop& loop, Options options)
         .makeSerialQueue = [&pool] { return std::make_unique<platform::SerialQueue>(pool); },
         .lifecycle = p.lifecycle.get(),
         .log = log};
-    p.latency = std::make_unique<screenkit::LatencyServices>(
-        screenkit::LatencyServices{std::move(pinger), p.resolver, pool});
+    p.latency = std::make_unique<screenkit::LatencyServices>(std::move(pinger), p.resolver, pool);
   }
 }
 

@@ -129,6 +129,18 @@ void EchoPinger::haltPinging(bool resetSequence) {
   teardown();
 }
 
+void EchoPinger::close() {
+  {
+    std::lock_guard lock(mutex_);
+    observer_ = nullptr;
+    finished_ = nullptr;
+    delegate_.reset();
+  }
+  haltPinging();
+  backgroundObservation_.reset();
+  activeObservation_.reset();
+}
+
 void EchoPinger::didEnterBackground() {
   {
     std::lock_guard lock(mutex_);
@@ -230,43 +242,44 @@ void EchoPinger::sendRequest(std::uint64_t echo, std::uint16_t sequence, bool ma
 }
 
 void EchoPinger::sendFailed(std::uint64_t echo, PingError error) {
+  // A failed echo counts like a timed-out one, so a target count is still reached.
+  endEcho(echo, loop_.now(), [&](PingResponse& response) {
+    response.error = error;
+    erroredIndices_.push_back(sequenceIndex_);
+    return true;
+  });
+}
+
+void EchoPinger::timeoutFired(std::uint64_t echo) {
+  endEcho(echo, loop_.now(), [&](PingResponse& response) {
+    response.error = PingError(PingError::Case::responseTimeout);
+    erroredIndices_.push_back(sequenceIndex_);
+    return true;
+  });
+}
+
+void EchoPinger::endEcho(std::optional<std::uint64_t> echo, platform::TimePoint eventTime,
+                         const std::function<bool(PingResponse&)>& fill) {
   PingResponse response;
   std::optional<platform::TimerId> timer;
   {
     std::lock_guard lock(mutex_);
-    if (echo != echo_ || !echoOpen_) {
-      return;  // already ended by its time-out
+    // Named echoes end only if still current; the reply path ends the one in flight, and a
+    // stopped pinger ignores data.
+    if (!echoOpen_ || (echo ? *echo != echo_ : killswitch_)) {
+      return;
+    }
+    response = makeResponseLocked(eventTime);
+    if (!fill(response)) {
+      return;
     }
     echoOpen_ = false;
-    // The failure ends the echo: its timer must not report it a second time as timed out.
+    // Its time-out must not report the echo a second time.
     timer = std::exchange(timeoutTimer_, std::nullopt);
-    response = makeResponseLocked(loop_.now());
-    response.error = error;
-    erroredIndices_.push_back(sequenceIndex_);
     isPinging_ = false;
   }
   if (timer) {
     loop_.cancel(*timer);
-  }
-  report(response);
-  // A failed echo counts like a timed-out one, so a target count is still reached.
-  advance();
-  schedule();
-}
-
-void EchoPinger::timeoutFired(std::uint64_t echo) {
-  PingResponse response;
-  {
-    std::lock_guard lock(mutex_);
-    if (echo != echo_ || !echoOpen_) {
-      return;
-    }
-    echoOpen_ = false;
-    timeoutTimer_.reset();
-    response = makeResponseLocked(loop_.now());
-    response.error = PingError(PingError::Case::responseTimeout);
-    erroredIndices_.push_back(sequenceIndex_);
-    isPinging_ = false;
   }
   report(response);
   advance();

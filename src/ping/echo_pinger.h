@@ -76,6 +76,9 @@ class EchoPinger : public std::enable_shared_from_this<EchoPinger> {
   void stopPinging(bool resetSequence = true);
   // Stops, then closes the socket and cancels the time-out.
   void haltPinging(bool resetSequence = true);
+  // Halts for good: no more reports, and the background observations end now, so the pinger
+  // no longer reaches the lifecycle source, whoever holds it afterwards. Loop thread only.
+  void close();
 
   // The application moved to the background / became active again.
   void didEnterBackground();
@@ -107,6 +110,12 @@ class EchoPinger : public std::enable_shared_from_this<EchoPinger> {
   void sendRequest(std::uint64_t echo, std::uint16_t sequence, bool mayWait);
   void sendFailed(std::uint64_t echo, PingError error);
   void timeoutFired(std::uint64_t echo);
+  // The one way an echo ends (reply, failed send, time-out), exactly once: under the lock it
+  // checks the echo is still open (`echo`: that one; nothing: the one in flight, unless
+  // stopped) and lets `fill` complete the response (false leaves the echo open); then the
+  // time-out is cancelled, the response reported and the next echo scheduled.
+  void endEcho(std::optional<std::uint64_t> echo, platform::TimePoint eventTime,
+               const std::function<bool(PingResponse&)>& fill);
   void report(const PingResponse& response);
   void advance();
   void schedule();

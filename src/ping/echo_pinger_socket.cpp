@@ -94,18 +94,11 @@ void EchoPinger::socketReadable() {
 }
 
 void EchoPinger::handleDatagram(const platform::IcmpDatagram& datagram) {
-  // The kernel's receive time, not the moment the loop got round to reading.
+  // The kernel's receive time, not the moment the loop got round to reading. With no echo in
+  // flight there is nothing a datagram could answer (a duplicated reply would otherwise end
+  // an echo that is not there and start a second chain of sends).
   const platform::TimePoint arrival = loop_.now() - datagram.age.value_or(platform::Duration{});
-  PingResponse response;
-  std::optional<platform::TimerId> timer;
-  {
-    std::lock_guard lock(mutex_);
-    // A stopped pinger ignores data; and with no echo in flight there is nothing a datagram
-    // could answer (a duplicated reply would otherwise end an echo that is not there and
-    // start a second chain of sends).
-    if (killswitch_ || !echoOpen_) {
-      return;
-    }
+  endEcho(std::nullopt, arrival, [&](PingResponse& response) {
     ReplyContext context;
     context.identifier = identifier_;
     context.fingerprint = fingerprint_;
@@ -113,25 +106,16 @@ void EchoPinger::handleDatagram(const platform::IcmpDatagram& datagram) {
     context.erroredIndices = &erroredIndices_;
     const ReplyVerdict verdict = validateReply(datagram.bytes, context);
     if (verdict.kind() == ReplyVerdict::Kind::notOurs) {
-      return;
+      return false;
     }
     // A reply that fails validation still ends the echo, exactly like a valid one.
-    echoOpen_ = false;
-    timer = std::exchange(timeoutTimer_, std::nullopt);
-    response = makeResponseLocked(arrival);
     response.error = verdict.error();
     response.byteCount = static_cast<int>(datagram.bytes.size());
     if (verdict.kind() == ReplyVerdict::Kind::valid) {
       response.ipHeader = IPHeader::copyFrom(datagram.bytes);
     }
-    isPinging_ = false;
-  }
-  if (timer) {
-    loop_.cancel(*timer);
-  }
-  report(response);
-  advance();
-  schedule();
+    return true;
+  });
 }
 
 void EchoPinger::teardown() {

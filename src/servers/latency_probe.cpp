@@ -1,7 +1,5 @@
 #include "servers/latency_probe.h"
 
-#include "ping/echo_pinger.h"
-#include "ping/host_resolution.h"
 #include "screenkit/latency_services.h"
 
 namespace corvane::servers {
@@ -33,18 +31,10 @@ LatencyProbe::~LatencyProbe() {
 
 void LatencyProbe::start() {
   started_ = true;
-  const std::string host = hostPart(ip_);
-  // Resolution blocks the main loop for the lookup, as it does for every row; the demo and
-  // tests use literal addresses, which resolve without a query.
-  auto address = ping::resolveHost(services_.resolver, host);
-  if (!address) return;
-  auto pinger = ping::EchoPinger::create(ping::Destination{host, *address}, configuration(),
-                                         services_.callbackQueue, services_.pinger);
-  if (!pinger) return;
-  (*pinger)->setObserver(
-      [report = report_](const ping::PingResponse& response) { report(response.duration); });
-  (*pinger)->setTargetCount(1);
-  (void)(*pinger)->startPinging();
+  services_.scheduler->ask(hostPart(ip_), configuration(),
+                           [report = report_](const ping::PingResponse& response) {
+                             report(response.duration);
+                           });
 }
 
 }  // namespace corvane::servers

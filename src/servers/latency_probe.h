@@ -1,8 +1,9 @@
 #pragma once
 // One server row's latency probe: 1.0 s after the row appears, one ICMP echo to the host
-// part of the server's "ip" (host:port loses its port). Failures before the echo (no such
-// host, no ICMP socket) end the probe silently; the echo itself always reports, a time-out
-// after about 5 s.
+// part of the server's "ip" (host:port loses its port), through the services' scheduler
+// (rows of one address share an echo; when too many sockets are open the echo waits its
+// turn). Failures before the echo (no such host, no ICMP socket) end the probe silently;
+// the echo itself always reports, a time-out after about 5 s.
 #include <functional>
 #include <memory>
 #include <string>
@@ -24,8 +25,8 @@ class LatencyProbe {
   // "10.0.0.1:8443" → "10.0.0.1"; a text without ":" is the host.
   static std::string hostPart(const std::string& ip);
 
-  // `report` gets the echo's duration in seconds, on the engine's callback queue. The probe
-  // keeps no pinger: the engine keeps it alive until its one echo is over.
+  // `report` gets the echo's duration in seconds, on the main loop. The probe keeps nothing
+  // once started: the scheduler keeps the question until its echo is over.
   LatencyProbe(platform::MainLoop& loop, const LatencyServices& services, std::string ip,
                std::function<void(double)> report);
   ~LatencyProbe();
