@@ -57,6 +57,16 @@ class ScreenModel {
         if (alive.lock()) task();
       });
     }
+    // `task` as above, then `regardless` in the same turn whether or not the model is still
+    // there: for news of what the completion already stored, which others must hear of even
+    // when the screen that asked was closed meanwhile.
+    void operator()(platform::Task task, platform::Task regardless) const {
+      services.mainLoop.post(
+          [alive = alive, task = std::move(task), regardless = std::move(regardless)] {
+            if (alive.lock()) task();
+            regardless();
+          });
+    }
   };
   Hop hop() const { return Hop{services_, alive_}; }
 

@@ -52,12 +52,14 @@ void LoginView::login() {
         hop.services.groupPreferences->set(keys::pref::password, sentPassword);
       }
       hop.services.log.info("Login successful. User: " + describe(*result));
-      hop([this] {
-        showProgress = false;
-        changed();
-        // Last: an observer may take this screen away.
-        services_.notifications.post(keys::kLoginSuccess);
-      });
+      // "loggedIn" is stored now, so the root must follow even when this screen was taken
+      // away before the answer; posted last, since an observer may take this screen away.
+      hop(
+          [this] {
+            showProgress = false;
+            changed();
+          },
+          [&notifications = hop.services.notifications] { notifications.post(keys::kLoginSuccess); });
     } else {
       hop.services.log.info("Login failed. Error: " + result.error().toString());
       hop([this] {

@@ -8,8 +8,6 @@
 
 namespace corvane::servers {
 
-std::optional<std::string> decodeBase64Strict(std::string_view text);
-bool isValidUtf8(std::string_view bytes);
 // Both steps; none when either fails.
 std::optional<std::string> decodeServerConfig(std::string_view base64);
 

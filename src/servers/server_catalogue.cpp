@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <stdexcept>
 
 #include "servers/flag_table.h"
 #include "servers/search_folding.h"
@@ -43,6 +44,8 @@ std::vector<ServerSection> ServerCatalogue::sections(std::optional<VpnProtocol> 
                                                      std::string_view searchText) const {
   const std::size_t filter = protocol ? static_cast<std::size_t>(*protocol) + 1 : 0;
   const std::string foldedSearch = searchText.empty() ? std::string() : foldForSearch(searchText);
+  // Null for a catalogue nobody shares: its sections are then valid while it is.
+  const std::shared_ptr<const ServerCatalogue> owner = weak_from_this().lock();
   std::vector<ServerSection> result;
   result.reserve(countries_.size());
   for (const Country& country : countries_) {
@@ -52,9 +55,14 @@ std::vector<ServerSection> ServerCatalogue::sections(std::optional<VpnProtocol> 
         (!country.named || !foldedContains(country.foldedName, foldedSearch))) {
       continue;
     }
-    result.push_back(ServerSection{country.name, country.flags[filter], members});
+    result.push_back(ServerSection{country.name, country.flags[filter], members, owner});
   }
   return result;
+}
+
+const api::IPBundle& ServerSection::server(std::size_t position) const {
+  if (!catalogue) throw std::logic_error("the section's catalogue is not shared: read its servers from it");
+  return catalogue->servers().at(serverIndices[position]);
 }
 
 }  // namespace corvane::servers

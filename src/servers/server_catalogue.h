@@ -5,6 +5,7 @@
 // group the servers of every protocol listed in catalogue order. A keystroke then tests only
 // the distinct country names against the folded search text, never the servers one by one.
 #include <array>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,15 +17,22 @@
 
 namespace corvane::servers {
 
-// One country section as the picker lists it. It points into the catalogue that made it and
-// is valid as long as that catalogue is.
+class ServerCatalogue;
+
+// One country section as the picker lists it. Its views point into the catalogue that made
+// it, and a section holds that catalogue (when it is shared, as the picker's is), so a
+// section kept across a refresh that replaced the picker's catalogue stays readable.
 struct ServerSection {
   std::string_view countryName;               // "" for servers without a country name
   std::optional<std::string_view> flagAsset;  // from the first listed server's countryCode
-  std::span<const std::size_t> serverIndices;  // into ServerCatalogue::servers(), in order
+  std::span<const std::size_t> serverIndices;  // into the making catalogue's servers(), in order
+  std::shared_ptr<const ServerCatalogue> catalogue;
+
+  // The section's `position`-th server, from its own catalogue (not the picker's current one).
+  const api::IPBundle& server(std::size_t position) const;
 };
 
-class ServerCatalogue {
+class ServerCatalogue : public std::enable_shared_from_this<ServerCatalogue> {
  public:
   ServerCatalogue() = default;
   explicit ServerCatalogue(std::vector<api::IPBundle> servers);

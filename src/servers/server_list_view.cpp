@@ -82,7 +82,7 @@ void ServerListView::appear() {
     hop.services.log.info("Fetched " + std::to_string(fresh->servers().size()) +
                        " items from the server");
     hop([this, fresh] {
-      catalogue_ = std::move(*fresh);
+      catalogue_ = fresh;
       refreshed_ = true;
       changed();
     });
@@ -150,6 +150,21 @@ ServerListView::TapOutcome ServerListView::tapServer(const api::IPBundle& server
                        server.ipName.value_or("?"));
     return TapOutcome::ignored;
   }
+  // A configuration over the cap could never become a profile: refuse the tap before
+  // anything is stored, so the server chosen before stays whole.
+  std::optional<std::string> config;
+  if (!wireGuard) {
+    config = decodeServerConfig(*server.config);
+    if (config && config->size() > api::ApiClient::kMaxConfigBytes) {
+      const std::string why = "configuration of " + server.ipName.value_or("?") + " is " +
+                              std::to_string(config->size()) + " bytes, over the limit of " +
+                              std::to_string(api::ApiClient::kMaxConfigBytes) + " bytes";
+      services_.log.error("Server tap refused: " + why);
+      lastTapError = Error("ServerConfig", 413, why);
+      changed();
+      return TapOutcome::ignored;
+    }
+  }
   auto& prefs = services_.preferences;
   prefs.set(keys::pref::initialServerSelected, true);
   prefs.set(keys::pref::countryCode, server.countryCode);
@@ -157,8 +172,9 @@ ServerListView::TapOutcome ServerListView::tapServer(const api::IPBundle& server
   prefs.set(keys::pref::ipName, server.ipName);
   if (!wireGuard) {
     // Undecodable text is removed rather than kept from an earlier server.
-    prefs.set(keys::pref::config, decodeServerConfig(*server.config));
-    onMainLoop([this] { finishTap(); });
+    prefs.set(keys::pref::config, std::move(config));
+    hop()([this] { finishTap(); },
+          [&notifications = services_.notifications] { notifications.post(keys::kConnectFromServer); });
     changed();
     return TapOutcome::stored;
   }
@@ -179,7 +195,10 @@ ServerListView::TapOutcome ServerListView::tapServer(const api::IPBundle& server
     }
     hop.services.preferences.set(keys::pref::vpnServerID, vpnServerID);
     hop.services.preferences.set(keys::pref::ipID, ipID);
-    hop([this] { finishTap(); });
+    // The keys now name this server, so the dashboard must hear of it even when the picker
+    // was closed before the configuration arrived.
+    hop([this] { finishTap(); },
+        [&notifications = hop.services.notifications] { notifications.post(keys::kConnectFromServer); });
   });
   changed();
   return TapOutcome::fetching;
@@ -188,11 +207,9 @@ ServerListView::TapOutcome ServerListView::tapServer(const api::IPBundle& server
 void ServerListView::finishTap() {
   fetchingConfig = false;
   changed();
-  // Dismissing may take this model away; post on the way out.
-  auto& notifications = services_.notifications;
+  // Dismissing may take this model away: the caller posts "ConnectFromServer" afterwards.
   auto dismiss = dismiss_;
   if (dismiss) dismiss();
-  notifications.post(keys::kConnectFromServer);
 }
 
 std::string_view ServerListView::headerText() const {
@@ -201,7 +218,7 @@ std::string_view ServerListView::headerText() const {
 }
 
 std::vector<ServerSection> ServerListView::sections() const {
-  return catalogue_.sections(flags.chosen(), searchText);
+  return catalogue_->sections(flags.chosen(), searchText);
 }
 
 void ServerListView::reportLatency(const std::string& ip, double seconds) {

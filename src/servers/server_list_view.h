@@ -42,7 +42,7 @@ class ServerListView : public screenkit::ScreenModel {
   bool fetchingConfig = false;
   std::optional<Error> lastTapError;
 
-  const std::vector<api::IPBundle>& ipBundle() const { return catalogue_.servers(); }
+  const std::vector<api::IPBundle>& ipBundle() const { return catalogue_->servers(); }
   // True once the catalogue refresh of the last appearance has answered (either way).
   bool refreshed() const { return refreshed_; }
 
@@ -85,7 +85,8 @@ class ServerListView : public screenkit::ScreenModel {
   void finishTap();
 
   std::function<void()> dismiss_;
-  ServerCatalogue catalogue_;
+  // Shared with the sections handed out, which may outlive a refresh.
+  std::shared_ptr<const ServerCatalogue> catalogue_ = std::make_shared<ServerCatalogue>();
   bool refreshed_ = false;
   std::vector<std::unique_ptr<LatencyProbe>> probes_;
   platform::ObserverRegistration statusObserver_;

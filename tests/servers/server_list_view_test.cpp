@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "api/api_client.h"
 #include "keys/notification_names.h"
+#include "platform/core/base64.h"
 #include "common/screen_env.h"
 
 namespace corvane::servers {
@@ -148,6 +150,20 @@ TEST_F(ServerListTest, TappingAServerStoresItsKeysAndPostsConnect) {
   EXPECT_EQ(env.preferences.get(keys::pref::ipName), "Istanbul SS");
   EXPECT_EQ(env.posted["ConnectFromServer"], 2);
 
+  // A configuration over the size cap is refused before anything is stored.
+  flags.select(VpnProtocol::openVpn);
+  env.preferences.set(keys::pref::config, "kept");
+  api::IPBundle huge = named(*list, "Lagos OVPN");
+  huge.ipName = "Huge";
+  huge.config = platform::base64Encode(std::string(api::ApiClient::kMaxConfigBytes + 1, 'a'));
+  EXPECT_EQ(list->tapServer(huge), ServerListView::TapOutcome::ignored);
+  env.loop.runPending();
+  EXPECT_EQ(env.preferences.get(keys::pref::config), "kept");
+  EXPECT_EQ(env.preferences.get(keys::pref::ipName), "Istanbul SS");
+  ASSERT_TRUE(list->lastTapError.has_value());
+  EXPECT_NE(list->lastTapError->description.find("over the limit of 524288 bytes"), std::string::npos);
+  EXPECT_EQ(env.posted["ConnectFromServer"], 2);
+
   // WireGuard: an absent country code removes the stored one; ids need both fields.
   flags.select(VpnProtocol::wireGuard);
   api::IPBundle noIds = named(*list, "Berlin WG");
@@ -175,6 +191,29 @@ TEST_F(ServerListTest, WireGuardTapFetchesTheConfigurationFirst) {
   EXPECT_NE(body.find("11"), std::string::npos);
 }
 
+// A picker closed before its answer: whatever the tap stored, the dashboard hears of it.
+TEST_F(ServerListTest, APickerClosedBeforeTheAnswerStillAnnouncesWhatItStored) {
+  struct Case {
+    const char* server;
+    bool wireGuard;
+  };
+  for (const Case c : {Case{"Frankfurt WG", true}, Case{"Lagos OVPN", false}}) {
+    SCOPED_TRACE(c.server);
+    const int before = env.posted["ConnectFromServer"];
+    env.answer("wireguard-user-con", R"({"result":"[Interface]\nPrivateKey = y\n"})");
+    auto list = open();
+    if (!c.wireGuard) list->tapProtocol(VpnProtocol::openVpn);
+    const api::IPBundle server = named(*list, c.server);
+    list->tapServer(server);
+    list.reset();
+    ASSERT_TRUE(env.settle([&] { return env.posted["ConnectFromServer"] == before + 1; }));
+    EXPECT_EQ(env.preferences.get(keys::pref::ipName), c.server);
+    if (c.wireGuard) {
+      EXPECT_EQ(env.preferences.get(keys::pref::vpnServerID), 11);
+    }
+  }
+}
+
 TEST_F(ServerListTest, LatencyIsOneSharedValueInWholeMilliseconds) {
   auto list = open();
   EXPECT_EQ(list->latencyText(), "N/A");
@@ -196,6 +235,26 @@ TEST_F(ServerListTest, LatencyIsOneSharedValueInWholeMilliseconds) {
     EXPECT_EQ(list->latencyColour(), c.colour);
   }
   EXPECT_EQ(list->reportsByAddress.size(), 2u);
+}
+
+// The window keeps the sections it drew until it redraws; a refresh that replaced the
+// catalogue meanwhile must not pull the names and indices from under them.
+TEST_F(ServerListTest, SectionsKeptAcrossARefreshStayReadable) {
+  auto list = open();
+  const auto kept = list->sections();
+  ASSERT_EQ(kept.size(), 1u);
+  env.answer("login", R"({"response_code":1,"message":"ok","ip_bundle":[
+    {"ipName":"Quito WG","ip":"127.0.0.7","type":5,"countryCode":"218","countryName":"Ecuador"}]})");
+  list->appear();
+  ASSERT_TRUE(env.settle([&] { return list->refreshed(); }));
+  ASSERT_EQ(list->ipBundle().size(), 1u);
+  EXPECT_EQ(std::string(kept[0].countryName), "Germany");
+  EXPECT_EQ(kept[0].flagAsset.value_or(""), "flag_germany");
+  ASSERT_EQ(kept[0].serverIndices.size(), 2u);
+  // The kept section reaches its own servers, not the new catalogue's.
+  EXPECT_EQ(kept[0].server(0).ipName, "Frankfurt WG");
+  EXPECT_EQ(kept[0].server(1).ipName, "Berlin WG");
+  EXPECT_EQ(list->sections()[0].server(0).ipName, "Quito WG");
 }
 
 // A VPN service that knows one manager, for the status observer.
