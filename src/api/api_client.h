@@ -36,6 +36,13 @@ namespace corvane::api {
 
 class ApiClient {
  public:
+  // The largest server configuration ("Config") stored: the tunnel core's profile cap, since a
+  // larger one could never become a profile. A larger answer fails and the stored one stays.
+  static constexpr std::size_t kMaxConfigBytes = std::size_t{512} << 10;
+  // The largest domain source answer read: a domain is at most 253 characters, and padding
+  // around it never needs pages.
+  static constexpr std::size_t kMaxDomainSourceBytes = 4096;
+
   struct Options {
     // Host (and port) of the HTTPS link table and announcements.
     std::string apiHost;

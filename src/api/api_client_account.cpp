@@ -32,24 +32,15 @@ std::string deviceIdentifier(ApiClient::Context& context) {
 // status_code 200. An answer without status_code is a failure too: nothing says it worked.
 void messageAnswer(const std::shared_ptr<ApiClient::Context>& context, std::string_view path,
                    const nlohmann::json& body, const keys::TextKey& messageKey, ApiClient::DoneCompletion completion) {
-  context->post(path, body,
-                [context, messageKey, completion = std::move(completion)](Result<std::string> answer) {
-                  if (!answer) {
-                    completion(answer.error());
-                    return;
-                  }
-                  auto reply = decodeResponseReturn(*answer);
-                  if (!reply) {
-                    completion(reply.error());
-                    return;
-                  }
-                  context->preferences.setIfChanged(messageKey, reply->message);
-                  if (reply->StatusCode == 200) {
-                    completion(Result<void>::success());
-                  } else {
-                    completion(verificationError(reply->StatusCode.value_or(0)));
-                  }
-                });
+  context->postDecoded(path, body, decodeResponseReturn, std::move(completion),
+                       [context, messageKey](responseReturn reply, ApiClient::DoneCompletion& done) {
+                         context->preferences.setIfChanged(messageKey, reply.message);
+                         if (reply.StatusCode == 200) {
+                           done(Result<void>::success());
+                         } else {
+                           done(verificationError(reply.StatusCode.value_or(0)));
+                         }
+                       });
 }
 
 }  // namespace
@@ -57,33 +48,26 @@ void messageAnswer(const std::shared_ptr<ApiClient::Context>& context, std::stri
 void ApiClient::login(const std::string& username, const std::string& password, UserCompletion completion) {
   auto context = context_;
   const std::string udid = deviceIdentifier(*context);
-  context->post(
-      "/app-api-v1/login", loginBody(username, password, udid, context->device),
-      [context, completion = std::move(completion)](Result<std::string> answer) {
-        if (!answer) {
-          if (answer.error().domain == kHttpErrorDomain) {
-            context->log.error(answer.error().description);
-          }
-          completion(answer.error());
-          return;
-        }
-        auto user = decodeUser(*answer);
-        if (!user) {
-          completion(user.error());
-          return;
-        }
+  // An HTTP error's description is logged; every outcome goes on to the caller.
+  auto logged = [context, completion = std::move(completion)](Result<User> outcome) {
+    if (!outcome && outcome.error().domain == kHttpErrorDomain) context->log.error(outcome.error().description);
+    completion(std::move(outcome));
+  };
+  context->postDecoded(
+      "/app-api-v1/login", loginBody(username, password, udid, context->device), decodeUser, std::move(logged),
+      [context](User user, auto& done) {
         // Stored before the verdict, so a refused login still updates the notice texts.
-        context->preferences.setIfChanged(Key::loginmessage, user->message);
-        context->preferences.setIfChanged(Key::anntitle, user->annTitle);
-        context->preferences.setIfChanged(Key::anntext, user->annContent);
-        if (user->responseCode != 1) {
-          completion(verificationError(user->responseCode.value_or(3)));
+        context->preferences.setIfChanged(Key::loginmessage, user.message);
+        context->preferences.setIfChanged(Key::anntitle, user.annTitle);
+        context->preferences.setIfChanged(Key::anntext, user.annContent);
+        if (user.responseCode != 1) {
+          done(verificationError(user.responseCode.value_or(3)));
           return;
         }
-        if (!user->ipBundle) {
-          user->ipBundle.emplace();
+        if (!user.ipBundle) {
+          user.ipBundle.emplace();
         }
-        completion(std::move(*user));
+        done(std::move(user));
       });
 }
 

@@ -41,6 +41,28 @@ struct ApiClient::Context : std::enable_shared_from_this<ApiClient::Context> {
   // outcome (the body to decode, or an error) to `onAnswer`, on the callback queue. When the
   // request cannot be addressed, logs why and hands over an EndpointError instead.
   void post(std::string_view path, const nlohmann::json& body, std::function<void(Result<std::string>)> onAnswer);
+
+  // post(), then `decode` of the answer: a failure at either step goes to `completion` as it
+  // is, the decoded record to `onRecord(record, completion)`. The ladder every operation with
+  // a record climbs, in one place.
+  template <typename Decode, typename Completion, typename OnRecord>
+  void postDecoded(std::string_view path, const nlohmann::json& body, Decode decode, Completion completion,
+                   OnRecord onRecord) {
+    post(path, body,
+         [decode = std::move(decode), completion = std::move(completion),
+          onRecord = std::move(onRecord)](Result<std::string> answer) mutable {
+           if (!answer) {
+             completion(answer.error());
+             return;
+           }
+           auto record = decode(*answer);
+           if (!record) {
+             completion(record.error());
+             return;
+           }
+           onRecord(std::move(*record), completion);
+         });
+  }
 };
 
 }  // namespace corvane::api

@@ -77,8 +77,10 @@ void ApiClient::fetchLinks(LinksCompletion completion) {
 
 void ApiClient::checkDomain(const std::string& sourceURL, DomainCompletion completion) {
   auto context = context_;
+  auto request = platform::UrlRequest::get(sourceURL);
+  request.maxBodyBytes = kMaxDomainSourceBytes;
   context->loader.dataTask(
-      platform::UrlRequest::get(sourceURL),
+      std::move(request),
       [context, completion = std::move(completion)](Result<platform::UrlResponse> answer) {
         if (!answer) {
           context->log.error("Error checking domain: " + answer.error().description);

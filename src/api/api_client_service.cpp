@@ -30,48 +30,38 @@ void ApiClient::fetchWireGuardConfig(std::int64_t vpnServerID, std::int64_t ipID
     });
     return;
   }
-  context->post("/app-api-v1/wireguard-user-con",
-                wireGuardConfigBody(*username, *password, vpnServerID, ipID, connectionType),
-                [context, completion = std::move(completion)](Result<std::string> answer) {
-                  if (!answer) {
-                    completion(answer.error());
-                    return;
-                  }
-                  auto config = decodeWGConfig(*answer);
-                  if (!config) {
-                    completion(config.error());
-                    return;
-                  }
-                  if (!config->result) {
-                    completion(makeError(kWgConfigErrorDomain, 404));
-                    return;
-                  }
-                  if (*config->result != kUnchangedConfig) {
-                    context->preferences.setIfChanged(Key::config, std::move(config->result));
-                  }
-                  completion(Result<void>::success());
-                });
+  context->postDecoded(
+      "/app-api-v1/wireguard-user-con", wireGuardConfigBody(*username, *password, vpnServerID, ipID, connectionType),
+      decodeWGConfig, std::move(completion), [context](WGConfig config, DoneCompletion& done) {
+        if (!config.result) {
+          done(makeError(kWgConfigErrorDomain, 404));
+          return;
+        }
+        if (config.result->size() > kMaxConfigBytes) {
+          const std::string why = "WireGuard configuration of " + std::to_string(config.result->size()) +
+                                  " bytes is over the limit of " + std::to_string(kMaxConfigBytes) +
+                                  " bytes; the stored one is kept";
+          context->log.error(why);
+          done(Error(kWgConfigErrorDomain, 413, why));
+          return;
+        }
+        if (*config.result != kUnchangedConfig) {
+          context->preferences.setIfChanged(Key::config, std::move(config.result));
+        }
+        done(Result<void>::success());
+      });
 }
 
 void ApiClient::fetchLoggedInDevices(const std::string& username, const std::string& password,
                                      const std::string& udid, DevicesCompletion completion) {
-  context_->post("/app-api-v1/get-logged-in-devices", loggedInDevicesBody(username, password, udid),
-                 [completion = std::move(completion)](Result<std::string> answer) {
-                   if (!answer) {
-                     completion(answer.error());
-                     return;
-                   }
-                   auto devices = decodeDeviceResponse(*answer);
-                   if (!devices) {
-                     completion(devices.error());
-                     return;
-                   }
-                   // Delivered whatever its status_code says; the screen shows the list.
-                   if (!devices->data) {
-                     devices->data.emplace();
-                   }
-                   completion(std::move(*devices));
-                 });
+  context_->postDecoded("/app-api-v1/get-logged-in-devices", loggedInDevicesBody(username, password, udid),
+                        decodeDeviceResponse, std::move(completion), [](DeviceResponse devices, DevicesCompletion& done) {
+                          // Delivered whatever its status_code says; the screen shows the list.
+                          if (!devices.data) {
+                            devices.data.emplace();
+                          }
+                          done(std::move(devices));
+                        });
 }
 
 void ApiClient::setPinOffline(const std::string& username, const std::string& password,

@@ -81,7 +81,7 @@ TEST_P(FetchLinks, StoresLinksAndDomainAsTheTableSays) {
   if (!c.logLine.empty()) {
     bool found = false;
     for (const auto& line : harness.lines()) found = found || line.rfind(c.logLine, 0) == 0;
-    EXPECT_TRUE(found) << "no line starting with: " << c.logLine;
+    EXPECT_TRUE(found) << "no line starting with: " << c.logLine << " in " << testing::PrintToString(harness.lines());
   }
 }
 
@@ -101,6 +101,11 @@ INSTANTIATE_TEST_SUITE_P(
                   true, kFallbackMarker, "https://about", "No valid data received"},
         LinksCase{"source_not_utf8", kFullTable, {}, ScriptedReply::text(200, "api\xff"),
                   true, kFallbackMarker, "https://about", "No valid data received"},
+        // A page, not a domain: refused at its size (nothing that large is read or stored).
+        LinksCase{"source_too_large", kFullTable, {},
+                  ScriptedReply::text(200, std::string(ApiClient::kMaxDomainSourceBytes + 1, 'a')), true,
+                  kFallbackMarker, "https://about",
+                  "Error checking domain: Failed writing received data to disk/application: answer larger than 4096 bytes"},
         LinksCase{"source_unreachable", R"({"about_us_link":"a","domain_link_1":"http://127.0.0.1:1/d"})", {}, {},
                   true, kFallbackMarker, "a", "Error checking domain: "},
         LinksCase{"first_source_not_a_url", R"({"about_us_link":"a","domain_link_1":"not a url"})", {}, {},

@@ -198,11 +198,16 @@ TEST_F(Operations, WireGuardConfigurationAnswers) {
       {ScriptedReply::json(200, R"({"result":null})"), Error("wgconfigerror", 404), "old"},
       {ScriptedReply::json(200, R"({"result":5})"), Error("DecodingError", 4), "old"},
       {ScriptedReply::json(404, R"({"result":"x"})"), Error("HTTPError", 404), "old"},
+      // Size caps: at the limit it is stored, one byte over it fails and keeps the old one.
+      {ScriptedReply::json(200, R"({"result":")" + std::string(ApiClient::kMaxConfigBytes, 'a') + R"("})"), {},
+       std::string(ApiClient::kMaxConfigBytes, 'a')},
+      {ScriptedReply::json(200, R"({"result":")" + std::string(ApiClient::kMaxConfigBytes + 1, 'a') + R"("})"),
+       Error("wgconfigerror", 413), "old"},
   };
   harness_.preferences().setString(Key::username.key, "ann");
   harness_.preferences().setString(Key::password.key, "p)w");
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.reply.body.value_or(""));
+    SCOPED_TRACE(c.reply.body.value_or("").substr(0, 80));
     api_.answer("POST", "/app-api-v1/wireguard-user-con", c.reply);
     harness_.preferences().setString(Key::config.key, "old");
     auto result = harness_.fetchWireGuardConfig(17, 42, 1);
