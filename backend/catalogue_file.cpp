@@ -1,7 +1,5 @@
 #include "backend/catalogue_file.h"
 
-#include <sodium.h>
-
 #include <fstream>
 #include <map>
 #include <set>
@@ -9,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "backend/base64.h"
+#include "platform/core/base64.h"
 #include "backend/json_body.h"
 
 namespace corvane::backend {
@@ -57,12 +55,8 @@ struct Context {
 };
 
 bool isWireGuardKey(const std::string& text) {
-  unsigned char raw[64];
-  size_t length = 0;
-  return text.size() == 44 &&
-         sodium_base642bin(raw, sizeof raw, text.data(), text.size(), nullptr, &length, nullptr,
-                           sodium_base64_VARIANT_ORIGINAL) == 0 &&
-         length == 32;
+  const auto raw = platform::base64DecodeStrict(text);
+  return text.size() == 44 && raw && raw->size() == 32;
 }
 
 std::string optionalString(const Context& c, const json& object, const std::string& path, const char* key) {
@@ -114,7 +108,7 @@ CatalogueEntry readServer(const Context& c, const json& server, const std::strin
       c.fail(path + ".config", "missing (the configuration text of this server)");
     }
   }
-  bundle["config"] = base64Encode(bundle["config"].get<std::string>());
+  bundle["config"] = platform::base64Encode(bundle["config"].get<std::string>());
 
   const std::string ip = bundle["ip"].get<std::string>();
   const json defaults = {{"bundleName", "Premium"}, {"note", ""},           {"network", 1},

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdio>
 
-#include "backend/base64.h"
+#include "platform/core/base64.h"
 #include "backend/demo_countries.h"
 
 namespace corvane::backend {
@@ -82,7 +82,7 @@ std::string wireGuardPublicKey(size_t index) {
   const auto secret = derived(index, "wg");
   unsigned char pub[crypto_scalarmult_BYTES];
   crypto_scalarmult_base(pub, secret.data());
-  return base64Encode(std::string_view(reinterpret_cast<const char*>(pub), sizeof pub));
+  return platform::base64Encode(std::string_view(reinterpret_cast<const char*>(pub), sizeof pub));
 }
 
 }  // namespace
@@ -128,7 +128,7 @@ std::vector<CatalogueEntry> demoCatalogue(size_t count, const std::string& caPem
         {"ip", ip},
         {"note", "Demo server"},
         {"network", 1},
-        {"config", base64Encode(config)},
+        {"config", platform::base64Encode(config)},
         {"typeTxt", protocol.typeText},
         {"type", protocol.type},
         {"priority", static_cast<int>(i % 10) + 1},

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "backend/base64.h"
+#include "platform/core/base64.h"
 
 namespace corvane::backend {
 
@@ -17,8 +17,8 @@ WireGuardKeyPair newWireGuardKeyPair() {
   secret[31] &= 127;
   secret[31] |= 64;
   crypto_scalarmult_base(pub, secret);
-  WireGuardKeyPair pair{base64Encode(std::string_view(reinterpret_cast<const char*>(secret), sizeof secret)),
-                        base64Encode(std::string_view(reinterpret_cast<const char*>(pub), sizeof pub))};
+  WireGuardKeyPair pair{platform::base64Encode(std::string_view(reinterpret_cast<const char*>(secret), sizeof secret)),
+                        platform::base64Encode(std::string_view(reinterpret_cast<const char*>(pub), sizeof pub))};
   sodium_memzero(secret, sizeof secret);
   return pair;
 }

@@ -1,6 +1,6 @@
 #include "securestore/keychain_store.h"
 
-#include "securestore/utf8.h"
+#include "platform/core/utf8.h"
 
 namespace corvane::securestore {
 namespace {
@@ -91,7 +91,7 @@ std::optional<std::string> KeychainStore::stringForKey(std::optional<std::string
     return std::nullopt;
   }
   std::string text(data->begin(), data->end());
-  if (!isValidUtf8(text)) {
+  if (!platform::isValidUtf8(text)) {
     report(error, errors_.conversion(keychainerror::kDataToString));
     return std::nullopt;
   }
@@ -103,7 +103,7 @@ Result<void> KeychainStore::setString(std::optional<std::string_view> value,
   if (!value) {
     return removeItemForKey(key);
   }
-  if (!isValidUtf8(*value)) {
+  if (!platform::isValidUtf8(*value)) {
     return errors_.conversion(keychainerror::kStringToData);
   }
   return setData(SecData(value->begin(), value->end()), key);

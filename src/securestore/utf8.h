@@ -1,10 +1,10 @@
 #pragma once
-// Strict UTF-8 check, as the store's text conversion needs it: no overlong forms, no
-// UTF-16 surrogates (U+D800-U+DFFF), nothing above U+10FFFF, no truncated sequences.
-#include <string_view>
+// The store's text check is the shared strict UTF-8 check; the name stays reachable here for
+// the code that already spells it so.
+#include "platform/core/utf8.h"
 
 namespace corvane::securestore {
 
-bool isValidUtf8(std::string_view bytes);
+using platform::isValidUtf8;
 
 }  // namespace corvane::securestore

@@ -1,8 +1,8 @@
-#include "securestore/utf8.h"
+#include "platform/core/utf8.h"
 
 #include <cstdint>
 
-namespace corvane::securestore {
+namespace corvane::platform {
 
 bool isValidUtf8(std::string_view bytes) {
   std::size_t i = 0;
@@ -42,4 +42,22 @@ bool isValidUtf8(std::string_view bytes) {
   return true;
 }
 
-}  // namespace corvane::securestore
+std::size_t utf8SequenceLength(unsigned char lead) {
+  if (lead < 0x80) return 1;
+  if ((lead & 0xE0) == 0xC0) return 2;
+  if ((lead & 0xF0) == 0xE0) return 3;
+  return 4;
+}
+
+char32_t decodeUtf8At(std::string_view text, std::size_t at, std::size_t length) {
+  const auto byte = [&](std::size_t i) { return static_cast<char32_t>(static_cast<unsigned char>(text[at + i])); };
+  switch (length) {
+    case 1: return byte(0);
+    case 2: return ((byte(0) & 0x1F) << 6) | (byte(1) & 0x3F);
+    case 3: return ((byte(0) & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+    default:
+      return ((byte(0) & 0x07) << 18) | ((byte(1) & 0x3F) << 12) | ((byte(2) & 0x3F) << 6) | (byte(3) & 0x3F);
+  }
+}
+
+}  // namespace corvane::platform
