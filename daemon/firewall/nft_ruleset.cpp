@@ -23,7 +23,7 @@ constexpr std::string_view kLinkControlIn =
 }  // namespace
 
 std::string nftRuleset(const FirewallPolicy& policy) {
-  std::string out = fmt::format("add table inet {0}\ndelete table inet {0}\ntable inet {0} {{\n", kTableName);
+  std::string out = fmt::format("table inet {} {{\n", kTableName);
   out += "  chain output {\n    type filter hook output priority 0; policy drop;\n";
   out += "    oifname \"lo\" accept\n";
   if (!policy.tunnelInterface.empty()) out += fmt::format("    oifname \"{}\" accept\n", policy.tunnelInterface);
@@ -54,7 +54,5 @@ std::string nftRuleset(const FirewallPolicy& policy) {
   out += "  }\n}\n";
   return out;
 }
-
-std::string nftRemoval() { return fmt::format("add table inet {0}\ndelete table inet {0}\n", kTableName); }
 
 }  // namespace corvane::daemon::firewall
