@@ -41,6 +41,8 @@ class DashboardStatus : public screenkit::ScreenModel {
   void scenePhaseActive(bool active);
 
   DashboardRows rows() const;
+  // The big power image as drawn now: while connecting, the connecting animation's frame.
+  std::string powerFrame() const;
   // Asks the IP echo again (each show, and when the tunnel comes up or goes down).
   void lookUpAddress();
   bool animating() const { return animationTimer_ != 0; }
