@@ -191,19 +191,26 @@ int main(int argc, char** argv) {
     if (engine <= 0) break;
     int pidfd = static_cast<int>(syscall(SYS_pidfd_open, engine, 0));
     auto t0 = Clock::now();
-    kill(engine, SIGKILL);
     // How long the kernel takes to end the whole program (its last thread closes the tunnel
-    // device, whose removal waits on the routing lock): the daemon learns of the exit from
-    // the same pidfd readiness, so only what follows is the daemon's share.
-    if (pidfd >= 0) {
+    // device, whose removal waits on the routing lock), timed on its own thread so that an
+    // event arriving before the exit is seen when it arrives.
+    Clock::duration exited{};
+    std::thread exitWatch([&] {
+      if (pidfd < 0) return;
       pollfd p{pidfd, POLLIN, 0};
       poll(&p, 1, 5000);
+      exited = Clock::now() - t0;
       close(pidfd);
-    }
-    kernel.push_back(ms(Clock::now() - t0));
-    if (!client.waitForStatus([](const auto& s) { return s.status != platform::tunneld::kStatusConnected; }, 10s)) break;
-    latency.push_back(ms(Clock::now() - t0));
-    daemonShare.push_back(latency.back() - kernel.back());
+    });
+    kill(engine, SIGKILL);
+    bool seen = client.waitForStatus([](const auto& s) { return s.status != platform::tunneld::kStatusConnected; }, 10s)
+                    .has_value();
+    auto event = Clock::now() - t0;
+    exitWatch.join();
+    if (!seen) break;
+    kernel.push_back(ms(exited));
+    latency.push_back(ms(event));
+    daemonShare.push_back(ms(event) - ms(exited));
     client.waitForStatus(platform::tunneld::kStatusDisconnected, 10s);
   }
   std::printf("status change (wireguard-go killed -> subscriber's event), %zu samples\n", latency.size());
@@ -211,7 +218,8 @@ int main(int argc, char** argv) {
               percentile(latency, 0.99), percentile(latency, 1));
   std::printf("  the kernel ending wireguard-go (kill -> exit seen on a pidfd): p50 %.1f ms  p99 %.1f ms\n",
               percentile(kernel, 0.5), percentile(kernel, 0.99));
-  std::printf("  the daemon (exit seen -> subscriber's event): p50 %.1f ms  p99 %.1f ms\n", percentile(daemonShare, 0.5),
+  // Negative: the daemon told the subscriber before the program had ended (it watches the link).
+  std::printf("  the event relative to the exit: p50 %+.1f ms  p99 %+.1f ms\n", percentile(daemonShare, 0.5),
               percentile(daemonShare, 0.99));
   bed.reset();
 

@@ -148,7 +148,7 @@ bool transparentByHand(const std::string& c, const daemon::engines::transparent:
 }
 
 void transparentUndo(const std::string& c) {
-  (void)runIn(c, {"nft", "-f", "-"}, daemon::engines::transparent::nftTransparentRemoval());
+  (void)runIn(c, {"nft", "delete", "table", "inet", daemon::engines::transparent::kTransparentTable});
   (void)runIn(c, {"ip", "rule", "del", "priority", "32102"});
   (void)runIn(c, {"ip", "route", "flush", "table", std::to_string(daemon::net::kTransparentTable)});
 }

@@ -16,6 +16,7 @@ pkg_check_modules(SODIUM REQUIRED IMPORTED_TARGET libsodium)
 pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 # corvane-tunneld sets addresses, routes and policy rules through netlink.
 pkg_check_modules(LIBNL_ROUTE REQUIRED IMPORTED_TARGET libnl-3.0 libnl-route-3.0)
+pkg_check_modules(LIBNFTABLES REQUIRED IMPORTED_TARGET libnftables)
 
 # Standalone Asio is header-only.
 add_library(corvane_asio INTERFACE)

@@ -66,7 +66,9 @@ function powerButton(ring, glyph, arc) {
   return `<svg xmlns="http://www.w3.org/2000/svg" width="200" height="200" viewBox="0 0 200 200">` +
     `<circle cx="100" cy="100" r="84" fill="${ring}"/>` +
     `<circle cx="100" cy="100" r="70" fill="${white}" opacity="0.18"/>${arcPath}` +
-    `<g transform="translate(52 52) scale(4)" fill="none" stroke-width="2" ` +
+    // The glyph's colour goes on the group: tabler sets its stroke on the <svg> element,
+    // which inner() drops, so the paths would otherwise draw nothing.
+    `<g transform="translate(52 52) scale(4)" fill="none" stroke="${glyph}" stroke-width="2" ` +
     `stroke-linecap="round" stroke-linejoin="round">${power}</g></svg>\n`;
 }
 

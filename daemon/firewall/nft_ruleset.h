@@ -1,7 +1,7 @@
 #pragma once
-// The nftables text of the daemon's table for a policy: one inet table with an output
-// chain whose policy is drop. Replacing it is one transaction ("add, delete, define"), so
-// there is no moment without the table while it changes.
+// The nftables definition of the daemon's table for a policy: one inet table whose output and
+// input chains drop what the policy does not name. net::Nftables::replaceTable swaps it in
+// one transaction, so there is no moment without the table while it changes.
 #include <string>
 #include <string_view>
 
@@ -12,7 +12,5 @@ namespace corvane::daemon::firewall {
 inline constexpr std::string_view kTableName = "corvane_tunneld";
 
 std::string nftRuleset(const FirewallPolicy& policy);
-// Removes the table; the "add" first makes the delete succeed when there is none.
-std::string nftRemoval();
 
 }  // namespace corvane::daemon::firewall

@@ -105,8 +105,15 @@ void TunnelSlot::resume(state::RunRecord run) {
 
 void TunnelSlot::shutdown() {
   context_.cancelRetry();
+  // A service that stops is not the user's stop: with the kill switch on the host stays
+  // blocked, as after a crash, until a later daemon resumes the tunnel or the user stops it.
+  const bool keepBlocking = context_.run && context_.killSwitchOn();
   context_.stopEngine();
-  context_.openTraffic();
+  if (keepBlocking) {
+    context_.blockTraffic();
+  } else {
+    context_.openTraffic();
+  }
   context_.restoreDns();
 }
 

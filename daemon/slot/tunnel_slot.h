@@ -32,7 +32,7 @@ class TunnelSlot {
   // At start-up: brings back a tunnel whose owner has the kill switch on.
   void resume(state::RunRecord run);
   // Takes the tunnel down for a daemon shutdown, keeping the run record so that a restart
-  // resumes it when the kill switch is on.
+  // resumes it when the kill switch is on; until then everything stays blocked (fail closed).
   void shutdown();
 
   platform::tunneld::TunnelStatus status() const;

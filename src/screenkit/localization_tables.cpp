@@ -70,6 +70,24 @@ constexpr std::string_view kEnglish[] = {
     "DISCONNECT",
     "SKIP",
     "N/A",
+    // Dashboard and kill switch
+    "Unprotected internet status",
+    "Network Status",
+    "Protected Internet Status",
+    "Protocol:",
+    "Protocol IP:",
+    "Speed:",
+    "Server:",
+    "not selected",
+    "Last used server",
+    "Connect",
+    "Disconnect",
+    "Connecting...",
+    "Connect Failed!",
+    "Please Select a Server to Connect VPN",
+    "Cancel",
+    "Kill Switch",
+    "Protect your digital data from\naccidental exposure",
 };
 
 constexpr std::pair<std::string_view, std::string_view> kChinese[] = {
@@ -144,6 +162,24 @@ constexpr std::pair<std::string_view, std::string_view> kChinese[] = {
     {"DISCONNECT", "断开连接"},
     {"SKIP", "跳过"},
     {"N/A", "不可用"},
+    // Dashboard and kill switch
+    {"Unprotected internet status", "网络未受保护"},
+    {"Network Status", "网络状态"},
+    {"Protected Internet Status", "网络已受保护"},
+    {"Protocol:", "协议："},
+    {"Protocol IP:", "协议 IP："},
+    {"Speed:", "速度："},
+    {"Server:", "服务器："},
+    {"not selected", "未选择"},
+    {"Last used server", "上次使用的服务器"},
+    {"Connect", "连接"},
+    {"Disconnect", "断开"},
+    {"Connecting...", "正在连接..."},
+    {"Connect Failed!", "连接失败！"},
+    {"Please Select a Server to Connect VPN", "请先选择服务器再连接 VPN"},
+    {"Cancel", "取消"},
+    {"Kill Switch", "断网保护"},
+    {"Protect your digital data from\naccidental exposure", "保护您的数据，\n防止意外泄露"},
 };
 
 }  // namespace

@@ -15,6 +15,7 @@ struct DashboardRows {
   std::string download;
   std::string server;       // "ipName" or "not selected"
   std::string lastUsedCountryCode;
+  std::string lastUsedFlag;  // the flag image for the country code, or empty
   std::string lastUsedCountryName;
   std::string lastUsedServer;
   std::string statusWord;   // what "VPNStatus" holds ("Disconnected" when absent)

@@ -4,6 +4,7 @@
 
 #include "keys/preference_key.h"
 #include "keys/tunnel_status_text.h"
+#include "servers/flag_table.h"
 #include "tunnel/service_addresses.h"
 #include "tunnelcore/core_format_bytes.h"
 
@@ -90,9 +91,15 @@ DashboardRows DashboardStatus::rows() const {
   }
   r.server = p.get(keys::pref::ipName).value_or("not selected");
   r.lastUsedCountryCode = p.get(keys::pref::countryCode).value_or("");
+  r.lastUsedFlag = std::string(servers::flagAssetName(p.get(keys::pref::countryCode)).value_or(""));
   r.lastUsedCountryName = p.get(keys::pref::countryName).value_or("");
   r.lastUsedServer = p.get(keys::pref::ipName).value_or("");
   return r;
+}
+
+std::string DashboardStatus::powerFrame() const {
+  std::string image = rows().powerImage;
+  return image == "powerConnecting" ? animation : image;
 }
 
 void DashboardStatus::onShown() {

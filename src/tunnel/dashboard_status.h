@@ -42,6 +42,8 @@ class DashboardStatus : public screenkit::ScreenModel {
   void scenePhaseActive(bool active);
 
   DashboardRows rows() const;
+  // The big power image as drawn now: while connecting, the connecting animation's frame.
+  std::string powerFrame() const;
   // Asks the IP echo again (each show, and when the tunnel comes up or goes down). Only the
   // latest lookup's answer is shown.
   void lookUpAddress();

@@ -9,7 +9,7 @@
 namespace corvane::tunnel {
 
 HomeView::HomeView(screenkit::Services services, screenkit::Binding<bool> sideMenu)
-    : ScreenModel(std::move(services)), presentSideMenu(std::move(sideMenu)) {
+    : ScreenModel(std::move(services)), presentSideMenu(std::move(sideMenu)), locale(services_.localeIdentifier) {
   if (services_.tunnelCore != nullptr) {
     auto& core = *services_.tunnelCore;
     builder_ = std::make_unique<ProfileBuilder>(services_, core, kProfileID, true);
@@ -51,6 +51,44 @@ void HomeView::onShown() {
 
 void HomeView::onHidden() {
   if (status_) status_->onHidden();
+}
+
+void HomeView::scenePhaseActive(bool active) {
+  if (status_) status_->scenePhaseActive(active);
+}
+
+HomeView::Labels HomeView::labels() const {
+  const auto t = [this](std::string_view english) { return locale.text(english); };
+  return Labels{t("Menu"),
+                t("Last used server"),
+                t("Protocol:"),
+                t("Protocol IP:"),
+                t("Speed:"),
+                t("Server:"),
+                t("Connect Failed!"),
+                t("Please Select a Server to Connect VPN"),
+                t("OK"),
+                t("Cancel")};
+}
+
+std::optional<DashboardRows> HomeView::shownRows() const {
+  if (!status_) return std::nullopt;
+  DashboardRows r = status_->rows();
+  r.statusPanel = locale.text(r.statusPanel);
+  r.protocol = locale.text(r.protocol);
+  // Only the placeholder is a text of ours; a server's own name is shown as it is.
+  if (r.lastUsedServer.empty() && r.server == "not selected") {
+    r.server = locale.text(r.server);
+    r.lastUsedServer = r.server;  // the card says so too, rather than standing empty
+  }
+  return r;
+}
+
+std::optional<ConnectButton::Look> HomeView::shownLook() const {
+  if (!button_) return std::nullopt;
+  ConnectButton::Look look = button_->look();
+  if (!look.label.empty()) look.label = locale.text(look.label);
+  return look;
 }
 
 void HomeView::pressPower() {

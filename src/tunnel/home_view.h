@@ -6,11 +6,16 @@
 // exists and the tunnel parts are null.
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "platform/notifications/notification_center.h"
 #include "screenkit/binding.h"
+#include "screenkit/localization.h"
 #include "screenkit/screen_model.h"
 #include "servers/protocol_selection.h"
+#include "tunnel/connect_button.h"
+#include "tunnel/dashboard_rows.h"
 
 namespace corvane::servers {
 class ServerListView;
@@ -18,7 +23,6 @@ class ServerListView;
 
 namespace corvane::tunnel {
 
-class ConnectButton;
 class DashboardStatus;
 class ProfileBuilder;
 
@@ -31,6 +35,7 @@ class HomeView : public screenkit::ScreenModel {
   ~HomeView() override;
 
   screenkit::Binding<bool> presentSideMenu;
+  screenkit::Localization locale;
   servers::ProtocolSelection protocols;  // shared with the picker by reference
   // The "Connect Failed!" alert ("Please Select a Server to Connect VPN"), and the flag its
   // "OK" sets to push the picker.
@@ -46,9 +51,23 @@ class HomeView : public screenkit::ScreenModel {
   // What showing the dashboard starts: the profile work, the status rows, the speeds.
   void onShown();
   void onHidden();
+  // The window became active (true) or went to the background: the speeds follow it.
+  void scenePhaseActive(bool active);
   void pressPower();
   void alertOK();
   void alertCancel();
+
+  // The screen's fixed texts in the user's language.
+  struct Labels {
+    std::string_view menu, lastUsedServer, protocol, address, speed, server;
+    std::string_view alertTitle, alertMessage, ok, cancel;
+  };
+  Labels labels() const;
+  // The rows as the screen draws them: the fixed texts among them in the user's language,
+  // stored data as it is. None without a tunnel core.
+  std::optional<DashboardRows> shownRows() const;
+  // The power button's look, its label in the user's language. None without a tunnel core.
+  std::optional<ConnectButton::Look> shownLook() const;
 
   ProfileBuilder* profileBuilder() const { return builder_.get(); }
   ConnectButton* connectButton() const { return button_.get(); }

@@ -9,7 +9,9 @@ namespace corvane::tunnel {
 
 SettingView::SettingView(screenkit::Services services, screenkit::Binding<bool> killSwitch,
                          std::shared_ptr<platform::TunnelProviderManager> providerManager)
-    : ScreenModel(std::move(services)), killswith(std::move(killSwitch)), manager(std::move(providerManager)) {}
+    : ScreenModel(std::move(services)), killswith(std::move(killSwitch)),
+      locale(services_.localeIdentifier),
+      manager(std::move(providerManager)) {}
 
 std::vector<platform::OnDemandRule> SettingView::onDemandRules(const std::string& probeUrl) {
   platform::OnDemandRule any;

@@ -8,6 +8,7 @@
 
 #include "platform/vpn/tunnel_provider_manager.h"
 #include "screenkit/binding.h"
+#include "screenkit/localization.h"
 #include "screenkit/screen_model.h"
 
 namespace corvane::tunnel {
@@ -23,6 +24,11 @@ class SettingView : public screenkit::ScreenModel {
               std::shared_ptr<platform::TunnelProviderManager> manager);
 
   screenkit::Binding<bool> killswith;
+  screenkit::Localization locale;
+  std::string_view title() const { return locale.text(kTitle); }
+  // The navigation bar names the side menu's entry that leads here.
+  std::string_view barTitle() const { return locale.text("Setting"); }
+  std::string_view subtitle() const { return locale.text(kSubtitle); }
   std::shared_ptr<platform::TunnelProviderManager> manager;
   // The outcome of the last save, for the command line; the screen shows none.
   std::optional<Error> lastSaveError;

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "daemon/support/command.h"
+#include "daemon/support/engine_servers.h"
 #include "daemon/support/proxy_testbed.h"
 #include "daemon/support/skip_or_fail.h"
-#include "daemon/support/test_pki.h"
 #include "daemon/support/tunneld_client.h"
 
 namespace corvane::daemon::testing {
@@ -22,34 +22,19 @@ Request simple(Op op) {
   return request;
 }
 
-std::string serverConfig(const TestPki& pki, const std::string& folder) {
-  return "port 1194\nproto udp\nlocal 192.168.79.1\ndev tun\ntopology subnet\nserver 10.8.0.0 255.255.255.0\n"
-         "ca " + pki.caFile.string() + "\ncert " + pki.serverCertFile.string() + "\nkey " + pki.serverKeyFile.string() +
-         "\ndh none\npush \"redirect-gateway def1\"\npush \"dhcp-option DNS 10.79.0.1\"\nkeepalive 10 60\n"
-         "data-ciphers AES-256-GCM:CHACHA20-POLY1305\nverb 3\ncd " + folder + "\n";
-}
-
-std::string clientProfile(const TestPki& pki) {
-  return "client\ndev tun\nproto udp\nremote 192.168.79.1 1194\nresolv-retry infinite\nnobind\npersist-key\n"
-         "persist-tun\nremote-cert-tls server\ndata-ciphers AES-256-GCM:CHACHA20-POLY1305\nverb 3\n<ca>\n" +
-         pki.caPem + "</ca>\n<cert>\n" + pki.clientCertPem + "</cert>\n<key>\n" + pki.clientKeyPem + "</key>\n";
-}
-
 TEST(OpenVpnEndToEnd, ConnectsCarriesTakesPushedDnsCountsAndCleansUp) {
   std::string whyNot;
   auto bed = ProxyTestbed::create({"openvpn", "openssl"}, &whyNot);
   if (!bed) CORVANE_SKIP_OR_FAIL(whyNot);
-  TestPki pki;
-  ASSERT_TRUE(pki.make(bed->scratch()));
-  const auto configPath = bed->writeFile("server.conf", serverConfig(pki, bed->scratch().string()));
-  ASSERT_TRUE(bed->startServer({"openvpn", "--config", configPath}));
+  auto profile = startEngineServer(kOpenVpnServer, *bed);
+  ASSERT_TRUE(profile) << bed->daemonLog();
 
   ASSERT_TRUE(bed->startDaemon());
   TunneldClient client;
   ASSERT_TRUE(client.connect(bed->socketPath())) << bed->daemonLog();
   ASSERT_TRUE(client.call(simple(Op::subscribe)));
   Request start = simple(Op::start);
-  start.profile = Profile{"openvpn", clientProfile(pki), "test"};
+  start.profile = Profile{"openvpn", *profile, "test"};
   auto started = client.call(start);
   ASSERT_TRUE(started && started->ok()) << (started && started->error ? started->error->message : "no answer");
   auto connected = client.waitForStatus(kStatusConnected, 30s);

@@ -6,9 +6,10 @@
 
 #include <signal.h>
 
-#include <functional>
+#include <ostream>
 
 #include "daemon/support/command.h"
+#include "daemon/support/engine_servers.h"
 #include "daemon/support/proxy_testbed.h"
 #include "daemon/support/skip_or_fail.h"
 #include "daemon/support/tunneld_client.h"
@@ -19,45 +20,24 @@ namespace {
 using namespace std::chrono_literals;
 using namespace platform::tunneld;
 
-constexpr const char* kVmessId = "6a3c2d1e-8f4b-4c6d-9e0a-1b2c3d4e5f60";
-
-std::string v2rayServerConfig() {
-  return std::string(R"({"log":{"loglevel":"warning"},"inbounds":[{"listen":"192.168.79.1","port":10086,"protocol":"vmess",
-    "settings":{"clients":[{"id":")") + kVmessId + R"(","alterId":0}]}}],"outbounds":[{"protocol":"freedom"}]})";
-}
-
-std::string v2rayClientConfig() {
-  return std::string(R"({"log":{"loglevel":"warning"},
-    "inbounds":[{"listen":"127.0.0.1","port":10808,"protocol":"socks","settings":{"udp":true}}],
-    "outbounds":[{"protocol":"vmess","settings":{"vnext":[{"address":"192.168.79.1","port":10086,
-      "users":[{"id":")") + kVmessId + R"(","alterId":0,"security":"auto"}]}]},"streamSettings":{"network":"tcp"}}]})";
-}
-
 struct ProxyCase {
-  const char* engine;
-  const char* program;
-  const char* serverProgram;
-  std::function<std::vector<std::string>(ProxyTestbed&)> serverArgv;
-  std::string clientConfig;
+  EngineServer server;
   bool offersProxy;
 };
 
-const ProxyCase kCases[] = {
-    {"shadowsocks", "ss-redir", "ss-server",
-     [](ProxyTestbed& bed) {
-       return std::vector<std::string>{
-           "ss-server", "-u", "-c",
-           bed.writeFile("ss-server.json", R"({"server":"192.168.79.1","server_port":8388,"password":"test-secret",
-             "method":"chacha20-ietf-poly1305","mode":"tcp_and_udp","timeout":60})")};
-     },
-     // "chacha20-ietf-poly1305:test-secret", SIP002 with URL-safe Base64 and no padding.
-     "ss://Y2hhY2hhMjAtaWV0Zi1wb2x5MTMwNTp0ZXN0LXNlY3JldA@192.168.79.1:8388#test", false},
-    {"v2ray", "v2ray", "v2ray",
-     [](ProxyTestbed& bed) {
-       return std::vector<std::string>{"v2ray", "-config", bed.writeFile("v2ray-server.json", v2rayServerConfig())};
-     },
-     v2rayClientConfig(), true},
-};
+void PrintTo(const ProxyCase& c, std::ostream* out) { *out << c.server.engine; }
+
+const ProxyCase kCases[] = {{kShadowsocksServer, false}, {kV2rayServer, true}};
+
+// The testbed with the engine's server running, and the client's configuration.
+std::unique_ptr<ProxyTestbed> makeBed(const EngineServer& server, std::string* config, std::string* whyNot) {
+  auto bed = ProxyTestbed::create({server.clientProgram, server.serverProgram}, whyNot);
+  if (!bed) return nullptr;
+  auto content = startEngineServer(server, *bed);
+  if (!content) return *whyNot = "the engine's server did not start: " + bed->daemonLog(), nullptr;
+  *config = *content;
+  return bed;
+}
 
 Request simple(Op op) {
   Request request;
@@ -77,10 +57,9 @@ class ProxyEndToEnd : public ::testing::TestWithParam<ProxyCase> {};
 
 TEST_P(ProxyEndToEnd, ConnectsCarriesTcpAndUdpCountsAndCleansUp) {
   const ProxyCase& c = GetParam();
-  std::string whyNot;
-  auto bed = ProxyTestbed::create({c.program, c.serverProgram}, &whyNot);
+  std::string whyNot, config;
+  auto bed = makeBed(c.server, &config, &whyNot);
   if (!bed) CORVANE_SKIP_OR_FAIL(whyNot);
-  ASSERT_TRUE(bed->startServer(c.serverArgv(*bed)));
   EXPECT_EQ(bed->echoOverTcp(), "") << "the target must be reachable only through the tunnel";
 
   ASSERT_TRUE(bed->startDaemon());
@@ -88,12 +67,12 @@ TEST_P(ProxyEndToEnd, ConnectsCarriesTcpAndUdpCountsAndCleansUp) {
   ASSERT_TRUE(client.connect(bed->socketPath())) << bed->daemonLog();
   ASSERT_TRUE(client.call(simple(Op::subscribe)));
   Request start = simple(Op::start);
-  start.profile = Profile{c.engine, c.clientConfig, "test"};
+  start.profile = Profile{c.server.engine, config, "test"};
   auto started = client.call(start);
   ASSERT_TRUE(started && started->ok()) << (started && started->error ? started->error->message : "no answer");
   auto connected = client.waitForStatus(kStatusConnected, 20s);
   ASSERT_TRUE(connected) << bed->daemonLog();
-  EXPECT_EQ(connected->engine, c.engine);
+  EXPECT_EQ(connected->engine, c.server.engine);
   EXPECT_EQ(connected->proxy.has_value(), c.offersProxy);
 
   // The server's proxy reaches the target from the target's own address.
@@ -118,17 +97,16 @@ TEST_P(ProxyEndToEnd, ConnectsCarriesTcpAndUdpCountsAndCleansUp) {
 // next daemon removes both before it serves.
 TEST_P(ProxyEndToEnd, KilledDaemonIsCleanedUpAfterByTheNextOne) {
   const ProxyCase& c = GetParam();
-  std::string whyNot;
-  auto bed = ProxyTestbed::create({c.program, c.serverProgram}, &whyNot);
+  std::string whyNot, config;
+  auto bed = makeBed(c.server, &config, &whyNot);
   if (!bed) CORVANE_SKIP_OR_FAIL(whyNot);
-  ASSERT_TRUE(bed->startServer(c.serverArgv(*bed)));
   ASSERT_TRUE(bed->startDaemon());
   {
     TunneldClient client;
     ASSERT_TRUE(client.connect(bed->socketPath()));
     ASSERT_TRUE(client.call(simple(Op::subscribe)));
     Request start = simple(Op::start);
-    start.profile = Profile{c.engine, c.clientConfig, "test"};
+    start.profile = Profile{c.server.engine, config, "test"};
     ASSERT_TRUE(client.call(start));
     ASSERT_TRUE(client.waitForStatus(kStatusConnected, 20s)) << bed->daemonLog();
   }
@@ -148,7 +126,7 @@ TEST_P(ProxyEndToEnd, KilledDaemonIsCleanedUpAfterByTheNextOne) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, ProxyEndToEnd, ::testing::ValuesIn(kCases),
-                         [](const auto& info) { return std::string(info.param.engine); });
+                         [](const auto& info) { return info.param.server.engine; });
 
 }  // namespace
 }  // namespace corvane::daemon::testing

@@ -11,10 +11,13 @@
 #include "screens/login_view.h"
 #include "screens/main_tabbed_view.h"
 #include "screens/sign_up_view.h"
+#include "tunnel/home_view.h"
+#include "tunnel/setting_view.h"
 #include "ui/app/window_services.h"
 #include "ui/bindings/screen_bindings.h"
 #include "ui/loop/qt_main_loop.h"
 #include "ui/support/screen_host.h"
+#include "ui/support/window_tunnel.h"
 
 namespace corvane::ui {
 namespace {
@@ -27,6 +30,7 @@ class ScreenBinding : public ::testing::Test {
   ScreenBinding() {
     setenv("CORVANE_HOME", home_.c_str(), 1);
     setenv("CORVANE_API_HOST", "127.0.0.1:9", 1);  // nothing answers; no test here waits for it
+    setenv("CORVANE_IP_ECHO_URL", "http://127.0.0.1:9/ip", 1);
   }
   ~ScreenBinding() override { std::filesystem::remove_all(home_); }
 
@@ -101,6 +105,52 @@ TEST_F(ScreenBinding, MenuRowsSelectTheirScreenAndEscapeClosesTheMenu) {
   QTest::keyClick(&host.window(), Qt::Key_Escape);
   spinBriefly();
   EXPECT_FALSE(main.presentSideMenu);
+}
+
+TEST_F(ScreenBinding, PowerButtonAndCardDriveTheDashboardAndItsLookFollowsTheTunnel) {
+  test::WindowTunnel tunnel(services_, window_.root().urlLoader());
+  tunnel::HomeView home(tunnel.services(), screenkit::Binding<bool>::to(sideMenu_));
+  auto adapter = bindHome(home);
+  ScreenHost host("Dashboard", *adapter, {390, 844});
+  tap(host, "powerButton");  // no server chosen yet
+  EXPECT_TRUE(test::spinUntil([&] { return home.selectServerAlert; }));
+
+  const struct {
+    platform::VpnStatus status;
+    const char* text;
+    bool disabled;
+    const char* frame;  // the first frame of its image
+  } looks[] = {
+      {platform::VpnStatus::connecting, "Connecting...", true, "Connecting"},
+      {platform::VpnStatus::connected, "Disconnect", false, "powerConnect"},
+      {platform::VpnStatus::disconnected, "Connect", false, "powerButtonOff"},
+  };
+  for (const auto& look : looks) {
+    tunnel.daemon.setStatus(look.status);
+    spinBriefly();
+    EXPECT_EQ(adapter->value("buttonText").toString(), look.text);
+    EXPECT_EQ(adapter->value("buttonDisabled").toBool(), look.disabled) << look.text;
+    EXPECT_TRUE(adapter->value("powerFrame").toString().startsWith(look.frame)) << look.text;
+  }
+  home.alertCancel();
+  spinBriefly();
+  tap(host, "lastUsedServerCard");
+  EXPECT_NE(home.serverList(), nullptr);
+}
+
+TEST_F(ScreenBinding, KillSwitchRowFlipsTheSwitchByTapAndBySpace) {
+  bool on = false;
+  tunnel::SettingView setting(services_, screenkit::Binding<bool>::to(on), nullptr);
+  auto adapter = bindSetting(setting);
+  ScreenHost host("SettingScreen", *adapter, {1280, 800});
+  tap(host, "killSwitchRow");
+  EXPECT_TRUE(on);
+  EXPECT_TRUE(adapter->value("on").toBool());
+  host.window().requestActivate();
+  test::spinUntil([&] { return host.window().activeFocusItem() != nullptr; });
+  QTest::keyClick(&host.window(), Qt::Key_Space);
+  spinBriefly();
+  EXPECT_FALSE(on);
 }
 
 }  // namespace

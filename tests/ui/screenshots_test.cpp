@@ -10,6 +10,7 @@
 
 #include "api/support/backend_process.h"
 #include "app/content_view.h"
+#include "keys/preference_key.h"
 #include "platform/opener/url_opener.h"
 #include "screens/connect_device_view.h"
 #include "screens/forget_pass_success.h"
@@ -21,15 +22,19 @@
 #include "screens/set_new_pass_view.h"
 #include "screens/sign_up_view.h"
 #include "servers/server_list_view.h"
+#include "tunnel/dashboard_status.h"
+#include "tunnel/setting_view.h"
 #include "ui/app/window_services.h"
 #include "ui/bindings/screen_bindings.h"
 #include "ui/loop/qt_main_loop.h"
 #include "ui/support/layout_check.h"
 #include "ui/support/screen_host.h"
+#include "ui/support/window_tunnel.h"
 
 namespace corvane::ui {
 namespace {
 
+using test::spinBriefly;
 using test::spinUntil;
 
 struct Shape {
@@ -60,6 +65,7 @@ class Screenshots : public ::testing::TestWithParam<Shape> {
     setenv("CORVANE_API_HOST", backend_->apiHost().c_str(), 1);
     setenv("CORVANE_CA_FILE", backend_->caFile().c_str(), 1);
     setenv("LC_ALL", GetParam().locale, 1);
+    setenv("CORVANE_IP_ECHO_URL", ("https://" + backend_->apiHost() + "/ip").c_str(), 1);
     const char* dir = std::getenv("CORVANE_SCREENSHOT_DIR");
     outDir_ = QString::fromLocal8Bit(dir != nullptr ? dir : "screenshots");
     QDir().mkpath(outDir_);
@@ -183,6 +189,49 @@ TEST_P(Screenshots, EveryScreenInItsMainStates) {
   picker.changeProtocolAlert = true;  // what a protocol tap while connected shows
   pickerAdapter->refresh();
   shoot("picker-change-protocol", "ServerPicker", *pickerAdapter);
+
+  // The dashboard and the kill switch over a tunnel core on the fake tunnel service.
+  test::WindowTunnel tunnel(services, window.root().urlLoader());
+  keys::Preferences prefs = services.preferences;
+  prefs.set(keys::pref::initialServerSelected, false);
+  tunnel::HomeView dashboard(tunnel.services(), screenkit::Binding<bool>::to(sideMenu));
+  auto dashboardAdapter = bindHome(dashboard);
+  dashboard.pressPower();  // before any server was chosen: "Connect Failed!"
+  shoot("dashboard-select-server", "Dashboard", *dashboardAdapter,
+        [&] { ASSERT_TRUE(spinUntil([&] { return dashboard.selectServerAlert; })); });
+  dashboard.alertCancel();
+  prefs.set(keys::pref::initialServerSelected, true);
+  prefs.set(keys::pref::wireGuard, true);
+  prefs.set(keys::pref::ipName, std::string("Frankfurt #03"));
+  prefs.set(keys::pref::countryCode, std::string("276"));
+  prefs.set(keys::pref::countryName, std::string("Germany"));
+  prefs.set(keys::pref::announcementOne,
+            std::string("Scheduled maintenance on Sunday 02:00-03:00 UTC: servers in Frankfurt and Tokyo "
+                        "restart one after another, each for about five minutes."));
+  const auto addressShown = [&] { return dashboard.dashboard()->currentIpAddress.has_value(); };
+  shoot("dashboard-disconnected", "Dashboard", *dashboardAdapter,
+        [&] { ASSERT_TRUE(spinUntil(addressShown)); });
+  tunnel.daemon.setStatus(platform::VpnStatus::connecting);
+  shoot("dashboard-connecting", "Dashboard", *dashboardAdapter, [&] {
+    ASSERT_TRUE(spinUntil([&] { return dashboard.dashboard()->animation != "Connecting1"; }));
+  });
+  tunnel.daemon.setStatus(platform::VpnStatus::connected);
+  shoot("dashboard-connected", "Dashboard", *dashboardAdapter, [&] {
+    ASSERT_TRUE(spinUntil(addressShown));
+    tunnel.daemon.emitTraffic({.rxBytes = 9'000'000, .txBytes = 700'000, .uplink = 15'360, .downlink = 1'572'864});
+    spinBriefly();
+  });
+
+  bool killSwitch = false;
+  tunnel::SettingView setting(tunnel.services(), screenkit::Binding<bool>::to(killSwitch), nullptr);
+  setting.loadManager();
+  auto settingAdapter = bindSetting(setting);
+  shoot("kill-switch-off", "SettingScreen", *settingAdapter,
+        [&] { ASSERT_TRUE(spinUntil([&] { return setting.manager != nullptr; })); });
+  setting.tapSwitch();
+  shoot("kill-switch-on", "SettingScreen", *settingAdapter,
+        [&] { ASSERT_TRUE(spinUntil([&] { return !setting.saving; })); });
+  EXPECT_TRUE(killSwitch);
 }
 
 INSTANTIATE_TEST_SUITE_P(

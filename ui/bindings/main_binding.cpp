@@ -3,6 +3,7 @@
 
 #include "screens/connect_device_view.h"
 #include "tunnel/home_view.h"
+#include "tunnel/setting_view.h"
 #include "screens/login_view.h"
 #include "screens/main_tabbed_view.h"
 #include "screens/side_menu_row_type.h"
@@ -56,6 +57,8 @@ std::unique_ptr<ModelAdapter> bindMain(screens::MainTabbedView& m) {
   a->addAction("tapDimmedArea", [&m](const QVariantList&) { m.sideMenu().tapDimmedArea(); });
   a->addChild("home", [&m] { return static_cast<const void*>(m.home()); },
               [&m] { return bindHome(*m.home()); });
+  a->addChild("setting", [&m] { return static_cast<const void*>(m.setting()); },
+              [&m] { return bindSetting(*m.setting()); });
   a->addChild("support", [&m] { return static_cast<const void*>(m.support()); },
               [&m] { return bindSupport(*m.support()); });
   a->addChild("devices", [&m] { return static_cast<const void*>(m.devices()); },

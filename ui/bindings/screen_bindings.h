@@ -21,7 +21,8 @@ class ConnectDeviceView;
 }  // namespace corvane::screens
 namespace corvane::tunnel {
 class HomeView;
-}
+class SettingView;
+}  // namespace corvane::tunnel
 namespace corvane::servers {
 class ServerListView;
 }
@@ -39,6 +40,7 @@ std::unique_ptr<ModelAdapter> bindMain(screens::MainTabbedView& model);
 std::unique_ptr<ModelAdapter> bindSupport(screens::SupportView& model);
 std::unique_ptr<ModelAdapter> bindDevices(screens::ConnectDeviceView& model);
 std::unique_ptr<ModelAdapter> bindHome(tunnel::HomeView& model);
+std::unique_ptr<ModelAdapter> bindSetting(tunnel::SettingView& model);
 std::unique_ptr<ModelAdapter> bindServerList(servers::ServerListView& model);
 
 }  // namespace corvane::ui

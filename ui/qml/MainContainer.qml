@@ -12,6 +12,7 @@ FocusScope {
         sourceComponent: {
             switch (container.model.shown) {
             case "support": return supportPage
+            case "setting": return settingPage
             case "devices": return devicesPage
             case "login": return loginPage
             case "dashboard": return dashboardPage
@@ -20,6 +21,7 @@ FocusScope {
         }
     }
     Component { id: dashboardPage; Dashboard { model: container.model.home } }
+    Component { id: settingPage; SettingScreen { model: container.model.setting } }
     Component { id: supportPage; SupportScreen { model: container.model.support } }
     Component { id: devicesPage; DevicesScreen { model: container.model.devices } }
     Component { id: loginPage; LoginScreen { model: container.model.login } }

@@ -10,7 +10,7 @@
 
 #include "daemon/engines/orphan_programs.h"
 #include "daemon/engines/transparent/loopback_port.h"
-#include "daemon/engines/transparent/nft_command.h"
+#include "daemon/net/nftables.h"
 #include "platform/process/process_environment.h"
 
 namespace corvane::daemon::engines::transparent {
@@ -111,7 +111,7 @@ void TransparentProxyEngine::waitForListener() {
     return;
   }
   if (auto routed = routing_.apply(); !routed) return fail("transparent routing: " + routed.error().description);
-  if (auto table = runNft({"-f", "-"}, nftTransparentRuleset(rules_)); !table) {
+  if (auto table = net::Nftables::replaceTable("inet", kTransparentTable, nftTransparentRuleset(rules_)); !table) {
     return fail("transparent table: " + table.error().description);
   }
   report(EngineState::up);
@@ -119,7 +119,7 @@ void TransparentProxyEngine::waitForListener() {
 
 engine::TrafficCounters TransparentProxyEngine::counters() {
   if (state_ != EngineState::up) return {};
-  auto listed = runNft({"-j", "list", "counters", "table", "inet", kTransparentTable});
+  auto listed = net::Nftables::run(fmt::format("list counters table inet {}", kTransparentTable), net::Nftables::Output::json);
   if (!listed) return {};
   auto json = nlohmann::json::parse(*listed, nullptr, false);
   engine::TrafficCounters counters;
@@ -180,7 +180,7 @@ void TransparentProxyEngine::removeLeftovers(const engine::EngineContext& contex
 }
 
 void TransparentProxyEngine::removeRules() {
-  (void)runNft({"-f", "-"}, nftTransparentRemoval());
+  (void)net::Nftables::removeTable("inet", kTransparentTable);
   net::Netlink netlink;
   TransparentRouting(netlink).remove();
 }

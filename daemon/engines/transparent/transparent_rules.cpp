@@ -24,7 +24,7 @@ std::string nftTransparentRuleset(const TransparentRules& rules) {
   }
   const auto mark = net::kTransparentMark;
   const auto engineConn = net::kTunnelMark;
-  std::string out = fmt::format("add table inet {0}\ndelete table inet {0}\ntable inet {0} {{\n", kTransparentTable);
+  std::string out = fmt::format("table inet {} {{\n", kTransparentTable);
   out += "  counter tunnel_tx {}\n  counter tunnel_rx {}\n";
   out += "  chain output {\n    type route hook output priority mangle; policy accept;\n";
   if (rules.engineMark) out += fmt::format("    meta mark 0x{:x} ct mark set 0x{:x} return\n", *rules.engineMark, engineConn);
@@ -44,7 +44,5 @@ std::string nftTransparentRuleset(const TransparentRules& rules) {
                      "    ct mark 0x{:x} counter name tunnel_rx\n  }}\n}}\n", engineConn);
   return out;
 }
-
-std::string nftTransparentRemoval() { return fmt::format("add table inet {0}\ndelete table inet {0}\n", kTransparentTable); }
 
 }  // namespace corvane::daemon::engines::transparent

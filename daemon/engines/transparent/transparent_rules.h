@@ -17,8 +17,7 @@ struct TransparentRules {
   std::vector<std::string> serverAddresses;  // numeric IPv4/IPv6, excluded by destination
 };
 
-// One nftables transaction that replaces the table, and one that removes it.
+// The table's definition, for net::Nftables::replaceTable (or `nft -f` where it is absent).
 std::string nftTransparentRuleset(const TransparentRules& rules);
-std::string nftTransparentRemoval();
 
 }  // namespace corvane::daemon::engines::transparent

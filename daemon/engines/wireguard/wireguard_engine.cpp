@@ -127,8 +127,19 @@ void WireGuardEngine::configure() {
   if (auto routed = routing_.apply(config_, context_.interfaceName); !routed) {
     return fail(fmt::format("routing {}: {}", context_.interfaceName, routed.error().description));
   }
+  watchLink();
   startedAt_ = context_.loop.now();
   pollHandshake();
+}
+
+void WireGuardEngine::watchLink() {
+  auto watch = net::LinkWatch::open();
+  if (!watch) return;  // the program's exit still tells
+  linkWatch_.emplace(std::move(*watch));
+  linkWatchId_ = context_.loop.watchReadable(linkWatch_->fd(), [this] {
+    if (stopping_ || !linkWatch_ || !linkWatch_->drainLost(context_.interfaceName)) return;
+    fail(fmt::format("{} went down (wireguard-go ended or the link was taken down)", context_.interfaceName));
+  });
 }
 
 void WireGuardEngine::pollHandshake() {
@@ -193,6 +204,9 @@ void WireGuardEngine::tearDown() {
   cancelTimer();
   if (exitWatch_ != 0) context_.loop.unwatch(exitWatch_);
   exitWatch_ = 0;
+  if (linkWatchId_ != 0) context_.loop.unwatch(linkWatchId_);
+  linkWatchId_ = 0;
+  linkWatch_.reset();
   if (process_) {
     (void)process_->stop(kStopGrace);
     process_.reset();

@@ -11,6 +11,7 @@
 #include "daemon/engines/wireguard/uapi_client.h"
 #include "daemon/engines/wireguard/wireguard_config.h"
 #include "daemon/engines/wireguard/wireguard_routing.h"
+#include "daemon/net/link_watch.h"
 #include "daemon/net/netlink.h"
 #include "platform/mainloop/main_loop.h"
 #include "platform/process/process.h"
@@ -33,6 +34,7 @@ class WireGuardEngine final : public engine::Engine {
   void configure();
   void pollHandshake();
   void onProgramExit();
+  void watchLink();
   void fail(std::string message);
   void report(engine::EngineState state, std::optional<engine::EngineError> error = std::nullopt);
   void tearDown();
@@ -50,6 +52,8 @@ class WireGuardEngine final : public engine::Engine {
   engine::EngineState state_ = engine::EngineState::starting;
   platform::TimerId timer_ = 0;
   platform::WatchId exitWatch_ = 0;
+  std::optional<net::LinkWatch> linkWatch_;
+  platform::WatchId linkWatchId_ = 0;
   platform::TimePoint startedAt_{};
   std::int64_t lastHandshake_ = 0;
   bool stopping_ = false;

@@ -8,9 +8,11 @@ namespace corvane::daemon::testing {
 
 using namespace std::chrono_literals;
 
-PacketCapture::PacketCapture(const std::string& netns, const std::string& interfaceName) {
+PacketCapture::PacketCapture(const std::string& netns, const std::string& interfaceName, bool outgoingOnly) {
   platform::ProcessOptions options;
-  options.argv = {"ip", "netns", "exec", netns, "tcpdump", "--immediate-mode", "-i", interfaceName, "-n", "-l", "ip or ip6"};
+  options.argv = {"ip", "netns", "exec", netns, "tcpdump", "--immediate-mode", "-i", interfaceName, "-n", "-l"};
+  if (outgoingOnly) options.argv.insert(options.argv.end(), {"-Q", "out"});
+  options.argv.push_back("ip or ip6");
   options.stdoutStream = platform::ChildStream::piped();
   options.stderrStream = platform::ChildStream::piped();
   auto process = platform::Process::start(std::move(options));

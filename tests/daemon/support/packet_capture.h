@@ -12,8 +12,9 @@ namespace corvane::daemon::testing {
 
 class PacketCapture {
  public:
-  // Starts and waits until tcpdump listens; ok() is false when it could not.
-  PacketCapture(const std::string& netns, const std::string& interfaceName);
+  // Starts and waits until tcpdump listens; ok() is false when it could not. `outgoingOnly`:
+  // only packets this namespace sends (what arrives is captured before any firewall sees it).
+  PacketCapture(const std::string& netns, const std::string& interfaceName, bool outgoingOnly = false);
   ~PacketCapture();
   bool ok() const { return listening_; }
   // Stops the capture and returns one line per packet.

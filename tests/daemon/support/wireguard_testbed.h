@@ -1,61 +1,35 @@
 #pragma once
-// Two namespaces joined by a veth pair for the WireGuard end-to-end tests:
-//   client  192.168.77.2/24 fd77::2/64  (the daemon runs here; default routes via the server)
-//   server  192.168.77.1/24 fd77::1/64  wireguard-go peer on :51820 with 10.77.0.1/24 and
-//           fd78::1/64 inside the tunnel; an HTTP echo on 10.77.0.1:8080 and [fd78::1]:8080,
-//           reachable only through the tunnel, and one on 192.168.77.1:80 (the probe page).
-// Everything is torn down when the testbed goes, processes before namespaces.
-#include <filesystem>
+// The namespace testbed (192.168.77.0/24, fd77::/64) with a wireguard-go peer in the server
+// namespace on :51820, holding 10.77.0.1/24 and fd78::1/64 inside the tunnel, and an HTTP echo
+// on 10.77.0.1:8080 and [fd78::1]:8080, reachable only through the tunnel.
 #include <memory>
-#include <optional>
 #include <string>
 
-#include "daemon/support/net_namespace.h"
-#include "platform/process/process.h"
+#include "daemon/support/namespace_testbed.h"
 
 namespace corvane::daemon::testing {
 
-class WireGuardTestbed {
+class WireGuardTestbed : public NamespaceTestbed {
  public:
   static constexpr const char* kResolvConf = "nameserver 192.168.77.1\n";
 
   // Nothing, with `whyNot` set, when this machine cannot run it (not root, no wireguard-go).
   static std::unique_ptr<WireGuardTestbed> create(std::string* whyNot);
-  ~WireGuardTestbed();
+  ~WireGuardTestbed() override;
 
   // The configuration the daemon is given.
   std::string clientConfig(bool withIpv6 = true) const;
-  const NetNamespace& client() const { return *client_; }
-  const NetNamespace& server() const { return *server_; }
-  std::string socketPath() const { return (scratch_ / "state" / "run" / "tunneld.sock").string(); }
-  std::string clientInterface() const { return clientInterface_; }
-  const std::filesystem::path& scratch() const { return scratch_; }
-
-  // Starts corvane-tunneld in the client namespace (extra "NAME=value" environment entries).
-  bool startDaemon(const std::vector<std::string>& extraEnvironment = {});
-  // Sends `signal` to the daemon and reaps it; true when it ended cleanly (exit 0).
-  bool stopDaemon(int signal);
-  std::string daemonLog() const;
-  // The pid of the daemon's wireguard-go, or 0.
+  // The pid of the wireguard-go on the daemon's interface, or 0; found also after the daemon
+  // that started it was killed.
   pid_t engineProcess() const;
-
-  static std::filesystem::path binDir();
+  using NamespaceTestbed::engineProcess;
 
  private:
-  WireGuardTestbed() = default;
+  WireGuardTestbed();
   bool build(std::string* whyNot);
 
-  std::filesystem::path scratch_;
-  std::unique_ptr<NetNamespace> server_;
-  std::unique_ptr<NetNamespace> client_;
   std::string serverInterface_;
-  std::string clientPrefix_;
-  std::string clientInterface_;
   std::string clientPrivate_, clientPublic_, serverPrivate_, serverPublic_;
-  std::optional<platform::Process> serverWg_;
-  std::optional<platform::Process> target_;
-  std::optional<platform::Process> probePage_;
-  std::optional<platform::Process> daemon_;
 };
 
 }  // namespace corvane::daemon::testing
