@@ -127,6 +127,9 @@ FocusScope {
         reuseItems: true
         cacheBuffer: 200
         ScrollBar.vertical: ScrollBar {}
+        // One layout for both kinds of row, so that a keystroke that brings rows into view
+        // builds half the items: a country heading is its flag, its name and a chevron; a
+        // server is the pin, its name and the latency.
         delegate: Item {
             id: row
             required property string kind
@@ -136,15 +139,16 @@ FocusScope {
             required property int serverIndex
             required property bool expanded
             required property int index
+            readonly property bool section: kind === "section"
             width: ListView.view.width
-            height: kind === "section" ? 48 : 44
+            height: section ? 48 : 44
             Accessible.role: Accessible.Button
-            Accessible.name: kind === "section" ? countryName : ipName
+            Accessible.name: section ? countryName : ipName
             function activate() {
-                if (kind === "section") screen.model.rows.toggleSection(countryName)
+                if (section) screen.model.rows.toggleSection(countryName)
                 else screen.model.act("tapServer", [serverIndex])
             }
-            function appeared() { if (kind === "server") screen.model.act("rowAppeared", [serverIndex]) }
+            function appeared() { if (!section) screen.model.act("rowAppeared", [serverIndex]) }
             Component.onCompleted: appeared()
             ListView.onReused: appeared()
             Keys.onReturnPressed: activate()
@@ -156,71 +160,54 @@ FocusScope {
                 anchors.bottomMargin: 2
                 radius: 8
                 color: row.ListView.isCurrentItem && list.activeFocus ? Theme.separator
-                     : row.kind === "section" ? "transparent" : Theme.panel
+                     : row.section ? "transparent" : Theme.panel
             }
-            // A country heading: the flag (none for an unknown code), the name, the chevron.
-            Item {
-                visible: row.kind === "section"
-                anchors.fill: parent
-                Icon {
-                    id: flagImage
-                    name: row.flag
-                    flag: true
-                    visible: row.flag.length > 0
-                    width: Theme.flagWidth
-                    height: Theme.flagHeight
-                    fillMode: Image.Stretch
-                    x: 4
-                    anchors.verticalCenter: parent.verticalCenter
-                }
-                AppText {
-                    anchors.left: flagImage.visible ? flagImage.right : parent.left
-                    anchors.leftMargin: flagImage.visible ? 10 : 4
-                    anchors.right: chevron.left
-                    anchors.verticalCenter: parent.verticalCenter
-                    text: row.countryName
-                    font.bold: true
-                    wrapMode: Text.NoWrap
-                    elide: Text.ElideRight
-                    property bool elideIntended: true
-                }
-                Icon {
-                    id: chevron
-                    name: "arrow-down-black"
-                    width: 20
-                    height: 20
-                    rotation: row.expanded ? 0 : -90
-                    anchors.right: parent.right
-                    anchors.rightMargin: 8
-                    anchors.verticalCenter: parent.verticalCenter
-                }
+            // The flag (none for an unknown code) or the pin.
+            Icon {
+                id: leading
+                // One binding for the address: name and kind change together on reuse.
+                source: row.section ? (row.flag.length > 0 ? Theme.flagUrl(row.flag) : "")
+                                    : Theme.iconUrl("PinBlack")
+                visible: !row.section || row.flag.length > 0
+                width: row.section ? Theme.flagWidth : 20
+                height: row.section ? Theme.flagHeight : 20
+                fillMode: row.section ? Image.Stretch : Image.PreserveAspectFit
+                x: row.section ? 4 : 12
+                anchors.verticalCenter: parent.verticalCenter
             }
-            // A server: the pin, its name, the latency.
-            Item {
-                visible: row.kind === "server"
-                anchors.fill: parent
-                Icon { id: pin; name: "PinBlack"; width: 20; height: 20; x: 12; anchors.verticalCenter: parent.verticalCenter }
-                AppText {
-                    anchors.left: pin.right
-                    anchors.leftMargin: 10
-                    anchors.right: latency.left
-                    anchors.rightMargin: 8
-                    anchors.verticalCenter: parent.verticalCenter
-                    text: row.ipName
-                    wrapMode: Text.NoWrap
-                    elide: Text.ElideRight
-                    property bool elideIntended: true
-                }
-                AppText {
-                    id: latency
-                    anchors.right: parent.right
-                    anchors.rightMargin: 12
-                    anchors.verticalCenter: parent.verticalCenter
-                    text: screen.model ? screen.model.latencyText : ""
-                    color: Theme.latencyColor(screen.model ? screen.model.latencyColour : "")
-                    font.bold: true
-                    wrapMode: Text.NoWrap
-                }
+            AppText {
+                anchors.left: leading.visible ? leading.right : parent.left
+                anchors.leftMargin: leading.visible ? 10 : 4
+                anchors.right: row.section ? chevron.left : latency.left
+                anchors.rightMargin: 8
+                anchors.verticalCenter: parent.verticalCenter
+                text: row.section ? row.countryName : row.ipName
+                font.bold: row.section
+                wrapMode: Text.NoWrap
+                elide: Text.ElideRight
+                property bool elideIntended: true
+            }
+            Icon {
+                id: chevron
+                visible: row.section
+                name: "arrow-down-black"
+                width: 20
+                height: 20
+                rotation: row.expanded ? 0 : -90
+                anchors.right: parent.right
+                anchors.rightMargin: 8
+                anchors.verticalCenter: parent.verticalCenter
+            }
+            AppText {
+                id: latency
+                visible: !row.section
+                anchors.right: parent.right
+                anchors.rightMargin: 12
+                anchors.verticalCenter: parent.verticalCenter
+                text: screen.model ? screen.model.latencyText : ""
+                color: Theme.latencyColor(screen.model ? screen.model.latencyColour : "")
+                font.bold: true
+                wrapMode: Text.NoWrap
             }
             MouseArea { anchors.fill: parent; onClicked: { list.currentIndex = row.index; row.activate() } }
         }

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QQmlComponent>
 #include <QQuickItem>
+#include <QTimer>
 
 #include <stdexcept>
 
@@ -30,11 +31,14 @@ ScreenHost::ScreenHost(const QString& screenType, ui::ModelAdapter& model, QSize
   engine_.engine().setInitialProperties(
       {{QStringLiteral("m"), QVariant::fromValue<QObject*>(&model)}});
   QStringList problems;
-  QObject::connect(&engine_.engine(), &QQmlEngine::warnings, [&](const QList<QQmlError>& list) {
+  // Only while loading: the list lives on this stack frame, and later warnings (an image a
+  // screen fails to load) must not write into it once the constructor has returned.
+  const auto listening = QObject::connect(&engine_.engine(), &QQmlEngine::warnings, [&](const QList<QQmlError>& list) {
     for (const auto& e : list) problems << e.toString();
   });
   engine_.engine().load(QUrl::fromLocalFile(path));
   spinUntil([&] { return !engine_.engine().rootObjects().isEmpty() || !problems.isEmpty(); });
+  QObject::disconnect(listening);
   if (engine_.engine().rootObjects().isEmpty()) {
     throw std::runtime_error("cannot load the host: " + problems.join("; ").toStdString());
   }
@@ -70,8 +74,13 @@ QImage ScreenHost::grab() {
 bool spinUntil(const std::function<bool()>& done) {
   QElapsedTimer clock;
   clock.start();
+  // Sleeps between events as the app's own loop does. processEvents with a time limit drops
+  // WaitForMoreEvents and spins, which burns a core and, on a loaded machine, gets the GUI
+  // thread descheduled right when a frame is due; the timer wakes the wait to re-check.
+  QTimer wake;
+  wake.start(20);
   while (!done() && clock.elapsed() < 10'000) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
   }
   return done();
 }
