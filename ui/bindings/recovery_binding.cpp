@@ -11,13 +11,7 @@ namespace corvane::ui {
 
 std::unique_ptr<ModelAdapter> bindForgetPass(screens::ForgetPassView& m) {
   auto a = std::make_unique<ModelAdapter>();
-  const auto& l = m.locale;
-  a->addField("title", [&l] { return localised(l, "Reset password"); });
-  a->addField("emailCaption", [&l] { return localised(l, "Enter your registered email"); });
-  a->addField("placeholder", [&l] { return localised(l, "| Type"); });
-  a->addField("buttonText", [&l] { return localised(l, "Reset Password"); });
-  a->addField("returnText", [&l] { return localised(l, "Return to"); });
-  a->addField("logInText", [&l] { return localised(l, "Log In"); });
+  addTexts(*a, m.locale, screens::ForgetPassView::kTexts);
   a->addField("logInUnderline", [&m] { return m.logInUnderline(); });
   a->addInput("registerEmail", [&m] { return qs(m.registerEmail); },
               [&m](const QVariant& v) { m.registerEmail = text(v); });
@@ -34,17 +28,10 @@ std::unique_ptr<ModelAdapter> bindForgetPass(screens::ForgetPassView& m) {
 
 std::unique_ptr<ModelAdapter> bindSetNewPass(screens::SetNewPassView& m) {
   auto a = std::make_unique<ModelAdapter>();
-  const auto& l = m.locale;
-  a->addField("title", [&l] { return localised(l, "Set new password"); });
-  a->addField("passwordCaption", [&l] { return localised(l, "Password"); });
-  a->addField("rePasswordCaption", [&l] { return localised(l, "Please re-enter password"); });
-  a->addField("placeholder", [&l] { return localised(l, "| Type"); });
-  a->addField("buttonText", [&l] { return localised(l, "Save new password"); });
+  addTexts(*a, m.locale, screens::SetNewPassView::kTexts);
   addPasswordPair(*a, m);
   addProgressAndOops(*a, m);
-  a->addField("notice", [&m] {
-    return m.showAlertPass() ? localised(m.locale, "Password Does Not Match!") : QString();
-  });
+  a->addField("notice", [&m] { return qs(m.notice()); });
   a->addAction("save", [&m](const QVariantList&) { m.saveNewPassword(); });
   a->addChild("next", [&m] { return static_cast<const void*>(m.successScreen()); },
               [&m] { return bindForgetPassSuccess(*m.successScreen()); });
