@@ -11,6 +11,7 @@ app::CompositionRoot::Options rootOptions(ClientSession::Options options, platfo
   root.log = platform::Log::standard("corvanectl", platform::Log::Level::error);
   root.localeIdentifier = screenkit::Localization::fromEnvironment().localeIdentifier();
   root.withLatency = options.withLatency;
+  root.withTunnel = options.withTunnel;
   root.settle = [&loop] { loop.runFor(std::chrono::milliseconds(50)); };
   return root;
 }

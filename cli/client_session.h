@@ -16,6 +16,7 @@ class ClientSession {
  public:
   struct Options {
     bool withLatency = false;  // start the echo engine for the picker's latency column
+    bool withTunnel = false;   // build the tunnel side and the tunnel core (TunnelSession)
   };
 
   // Throws std::runtime_error with a readable message when a store cannot be opened.
@@ -26,6 +27,7 @@ class ClientSession {
   keys::Preferences& preferences() { return root_.preferences(); }
   // The session's URL loader (the one the API client uses).
   platform::UrlLoader& urlLoader() { return root_.urlLoader(); }
+  app::CompositionRoot& root() { return root_; }
 
   // Runs the main loop until `done()` holds or `limit` passes. Returns whether it held.
   bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);

@@ -12,7 +12,7 @@ int runKillSwitch(const GlobalOptions& global, const std::string& value) {
     return failWith(global, "killswitch takes `on' or `off', not `" + value + "'", kExitUsage);
   }
   const bool wanted = value == "on";
-  ClientSession session({});
+  ClientSession session({.withTunnel = true});
   TunnelSession tunnel(session);
   if (!tunnel.reachService()) {
     return failWith(global, "the tunnel service does not answer at `" + tunnel.socketPath() + "'");

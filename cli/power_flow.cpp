@@ -20,7 +20,7 @@ constexpr std::chrono::milliseconds kTunnelLimit{60'000};
 }  // namespace
 
 int runPower(const GlobalOptions& global, bool wantUp) {
-  ClientSession session({});
+  ClientSession session({.withTunnel = true});
   if (!requireSignedIn(session, global)) return kExitFailure;
   TunnelSession tunnel(session);
   if (!tunnel.reachService()) {

@@ -66,7 +66,7 @@ CORVANE_COMMAND("profiles", "List the tunnel profiles, or refresh the remote one
                   sub.add_option("ACTION", *action, "list or refresh")->required()->check(CLI::IsMember({"list", "refresh"}));
                   sub.add_flag("--due", *due, "With refresh: only the profiles whose time has come");
                   return [&global, action, due] {
-                    ClientSession session({});
+                    ClientSession session({.withTunnel = true});
                     TunnelSession tunnel(session);
                     return *action == "list" ? runList(global, tunnel, session)
                                              : runRefresh(global, tunnel, session, *due);

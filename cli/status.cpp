@@ -12,7 +12,7 @@ namespace {
 volatile std::sig_atomic_t interrupted = 0;
 
 int runStatus(const GlobalOptions& global, bool watch, double seconds) {
-  ClientSession session({});
+  ClientSession session({.withTunnel = true});
   TunnelSession tunnel(session);
   const bool reached = tunnel.reachService();
   tunnel::HomeView& home = tunnel.showDashboard();

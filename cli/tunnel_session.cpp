@@ -2,62 +2,46 @@
 
 #include <stdexcept>
 
-#include "platform/mainloop/asio/global_queue.h"
-#include "platform/paths/paths.h"
+#include "platform/vpn/linux/socket_tunnel_daemon.h"
 #include "tunnel/dashboard_status.h"
 #include "tunnel/profile_builder.h"
-#include "tunnelcore/core_setup.h"
 
 namespace corvane::cli {
+namespace {
+
+platform::TunnelDaemon& daemonOf(ClientSession& session) {
+  auto* daemon = session.root().tunnelDaemon();
+  if (daemon == nullptr) throw std::logic_error("the client session was built without its tunnel side");
+  return *daemon;
+}
+
+tunnelcore::TunnelCore& coreOf(ClientSession& session) {
+  auto* core = session.root().tunnelCore();
+  if (core == nullptr) throw std::runtime_error(session.root().tunnelCoreError());
+  return *core;
+}
+
+}  // namespace
 
 TunnelSession::TunnelSession(ClientSession& session)
     : session_(session),
       socketPath_(platform::SocketTunnelDaemon::socketPathFromEnvironment()),
-      daemon_(session.loop(), session.services().log, socketPath_),
-      vpn_(daemon_, session.services().notifications),
-      background_(platform::GlobalQueue::shared()) {
-  auto base = session.services();
-  const auto folders = tunnelcore::FilePath::fromPaths(platform::Paths::fromEnvironment());
-  if (auto setup = tunnelcore::CoreSetup(folders.sharedDirectory, folders.workingDirectory, folders.cacheDirectory,
-                                         false);
-      !setup) {
-    throw std::runtime_error("cannot prepare the tunnel core's folders: " + setup.error().description);
-  }
-  auto core = tunnelcore::TunnelCore::open(folders, daemon_, session.urlLoader(), session.loop(), background_,
-                                           base.notifications);
-  if (!core) throw std::runtime_error("cannot open the tunnel core: " + core.error().toString());
-  core_ = std::move(*core);
+      daemon_(daemonOf(session)),
+      core_(coreOf(session)) {
+  const auto log = session.services().log;
   // A command ends within seconds and its own timer never fires: the refresh in the
   // background is the systemd user timer's (`profiles refresh --due`), so it counts as
   // available and nothing is updated at every command's start.
-  updates_ = std::make_unique<tunnel::ProfileUpdateTask>(*core_, base.log, true);
-  delegate_ = std::make_unique<app::ApplicationDelegate>(app::ApplicationDelegate::Services{
-      *core_, *updates_, glyph_, platform::UserInterfaceIdiom::desktop, base.log});
+  updates_ = std::make_unique<tunnel::ProfileUpdateTask>(core_, log, true);
+  delegate_ = std::make_unique<app::ApplicationDelegate>(
+      app::ApplicationDelegate::Services{core_, *updates_, glyph_, platform::UserInterfaceIdiom::desktop, log});
   delegate_->didFinishLaunching();
-  daemon_.subscribe();
 }
 
 TunnelSession::~TunnelSession() {
   main_.reset();
   // Screen models retire on a later turn; let them go while the services exist.
   session_.runUntil([] { return false; }, std::chrono::milliseconds(20));
-}
-
-screenkit::Services TunnelSession::services() {
-  auto b = session_.services();
-  return screenkit::Services{.preferences = b.preferences,
-                             .groupPreferences = b.groupPreferences,
-                             .keychain = b.keychain,
-                             .api = b.api,
-                             .notifications = b.notifications,
-                             .mainLoop = b.mainLoop,
-                             .opener = b.opener,
-                             .vpn = vpn_,
-                             .log = b.log,
-                             .latency = b.latency,
-                             .localeIdentifier = b.localeIdentifier,
-                             .makeRoot = b.makeRoot,
-                             .tunnelCore = core_.get()};
 }
 
 bool TunnelSession::reachService() {

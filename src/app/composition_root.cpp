@@ -11,7 +11,10 @@
 #include "platform/mainloop/asio/serial_queue.h"
 #include "platform/preferences/preference_suite.h"
 #include "platform/url/tracking_url_loader.h"
+#include "platform/vpn/no_vpn_service.h"
 #include "screenkit/latency_services.h"
+#include "tunnelcore/core_setup.h"
+#include "tunnelcore/tunnel_core.h"
 
 namespace corvane::app {
 
@@ -30,7 +33,11 @@ struct CompositionRoot::Parts {
   std::unique_ptr<api::ApiClient> api;
   platform::NotificationCenter notifications;
   std::unique_ptr<platform::UrlOpener> opener;
-  std::unique_ptr<platform::VpnService> vpn;
+  // The daemon is null without the tunnel side; the VPN service is always there.
+  TunnelSide tunnel;
+  std::unique_ptr<platform::Queue> background;
+  std::unique_ptr<tunnelcore::TunnelCore> core;
+  std::string coreError;
   // Echo engine, only when latency is asked for.
   platform::GetaddrinfoHostResolver resolver;
   platform::LinuxIcmpSocketFactory sockets;
@@ -60,7 +67,12 @@ CompositionRoot::CompositionRoot(platform::MainLoop& loop, Options options)
   p.api = std::make_unique<api::ApiClient>(*p.standardStore, *p.keychain, *p.device, *p.loader, log,
                                            options_.api);
   p.opener = options_.makeOpener(log);
-  p.vpn = options_.makeVpn(loop_);
+  if (options_.withTunnel) {
+    p.tunnel = options_.makeVpn(loop_, p.notifications, log);
+    openTunnelCore();
+  } else {
+    p.tunnel.vpn = std::make_unique<platform::NoVpnService>(loop_);
+  }
   if (options_.withLatency) {
     p.lifecycle = std::make_unique<platform::NotificationAppLifecycle>(p.notifications);
     auto& pool = platform::GlobalQueue::shared();
@@ -75,6 +87,25 @@ CompositionRoot::CompositionRoot(platform::MainLoop& loop, Options options)
   }
 }
 
+void CompositionRoot::openTunnelCore() {
+  Parts& p = *parts_;
+  auto& pool = platform::GlobalQueue::shared();
+  p.background = options_.makeBackground ? options_.makeBackground() : std::make_unique<platform::SerialQueue>(pool);
+  const auto folders = tunnelcore::FilePath::fromPaths(options_.paths);
+  if (auto setup = tunnelcore::CoreSetup(folders.sharedDirectory, folders.workingDirectory, folders.cacheDirectory,
+                                         false);
+      !setup) {
+    p.coreError = "cannot prepare the tunnel core's folders: " + setup.error().description;
+  } else if (auto core = tunnelcore::TunnelCore::open(folders, *p.tunnel.daemon, *p.loader, loop_, *p.background,
+                                                      p.notifications);
+             !core) {
+    p.coreError = "cannot open the tunnel core: " + core.error().toString();
+  } else {
+    p.core = std::move(*core);
+  }
+  if (!p.coreError.empty()) options_.log.error(p.coreError);
+}
+
 CompositionRoot::~CompositionRoot() {
   // Screen models taken off screen are destroyed on a later loop turn (screenkit::retire);
   // run those turns now, while the services they unregister from still exist.
@@ -83,6 +114,9 @@ CompositionRoot::~CompositionRoot() {
   // through the tracking loader and the API client's completions (which write preferences).
   // Shut it down first, while everything those completions reach still exists.
   if (parts_) parts_->curl.reset();
+  // Then the tunnel core's background work: tasks not started are dropped, a running one is
+  // waited for while the core it works on still exists.
+  if (parts_) parts_->background.reset();
 }
 
 screenkit::Services CompositionRoot::services() {
@@ -95,13 +129,14 @@ screenkit::Services CompositionRoot::services() {
       .notifications = p.notifications,
       .mainLoop = loop_,
       .opener = *p.opener,
-      .vpn = *p.vpn,
+      .vpn = *p.tunnel.vpn,
       .log = options_.log,
       .latency = p.latency.get(),
       .localeIdentifier = options_.localeIdentifier,
       .makeRoot = [](screenkit::Services services) -> std::unique_ptr<screenkit::ScreenModel> {
         return std::make_unique<ContentView>(std::move(services));
-      }};
+      },
+      .tunnelCore = p.core.get()};
 }
 
 keys::Preferences& CompositionRoot::preferences() { return *parts_->preferences; }
@@ -112,7 +147,10 @@ securestore::KeychainStore& CompositionRoot::keychain() { return *parts_->keycha
 api::ApiClient& CompositionRoot::api() { return *parts_->api; }
 platform::NotificationCenter& CompositionRoot::notifications() { return parts_->notifications; }
 platform::UrlOpener& CompositionRoot::opener() { return *parts_->opener; }
-platform::VpnService& CompositionRoot::vpn() { return *parts_->vpn; }
+platform::VpnService& CompositionRoot::vpn() { return *parts_->tunnel.vpn; }
+platform::TunnelDaemon* CompositionRoot::tunnelDaemon() { return parts_->tunnel.daemon.get(); }
+tunnelcore::TunnelCore* CompositionRoot::tunnelCore() { return parts_->core.get(); }
+const std::string& CompositionRoot::tunnelCoreError() const { return parts_->coreError; }
 platform::AppLifecycle* CompositionRoot::lifecycle() { return parts_->lifecycle.get(); }
 platform::UrlLoader& CompositionRoot::urlLoader() { return *parts_->loader; }
 

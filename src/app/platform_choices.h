@@ -6,7 +6,9 @@
 #include <memory>
 
 #include "platform/log/log.h"
+#include "app/tunnel_side.h"
 #include "platform/mainloop/main_loop.h"
+#include "platform/notifications/notification_center.h"
 #include "platform/opener/url_opener.h"
 #include "platform/paths/paths.h"
 #include "platform/secitem/sec_item_backend.h"
@@ -15,7 +17,8 @@
 namespace corvane::app {
 
 using OpenerFactory = std::function<std::unique_ptr<platform::UrlOpener>(platform::Log)>;
-using VpnServiceFactory = std::function<std::unique_ptr<platform::VpnService>(platform::MainLoop&)>;
+using VpnServiceFactory =
+    std::function<TunnelSide(platform::MainLoop&, platform::NotificationCenter&, platform::Log)>;
 using SecItemBackendFactory =
     std::function<std::unique_ptr<platform::SecItemBackend>(const platform::Paths&, platform::Log)>;
 
@@ -23,9 +26,13 @@ using SecItemBackendFactory =
 // show (corvanectl prints them).
 std::unique_ptr<platform::UrlOpener> makeUrlOpener(platform::Log log);
 
-// The machine's VPN service. Without a tunnel service client this is NoVpnService: no
-// managers, so the screens keep "VPNStatus" as stored.
-std::unique_ptr<platform::VpnService> makeVpnService(platform::MainLoop& loop);
+// The machine's tunnel side: the client of corvane-tunneld at CORVANE_TUNNELD_SOCKET (or the
+// system socket), subscribed to its events, so its state follows the service even when the
+// service starts later. Where the socket answers, the VPN service is the tunnel service's
+// (DaemonVpnService); otherwise it is NoVpnService: no managers, so the screens keep
+// "VPNStatus" as stored.
+TunnelSide makeVpnService(platform::MainLoop& loop, platform::NotificationCenter& notifications,
+                          platform::Log log);
 
 // The Secret Service (libsecret) where a session bus offers one, else the private file store.
 std::unique_ptr<platform::SecItemBackend> makeSecItemBackend(const platform::Paths& paths,

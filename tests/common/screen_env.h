@@ -46,12 +46,17 @@ class ScreenEnv {
     std::filesystem::path caFile;
   };
 
-  explicit ScreenEnv(std::optional<Backend> backend)
+  explicit ScreenEnv(std::optional<Backend> backend) : ScreenEnv(std::move(backend), nullptr) {}
+
+ protected:
+  // Lets a derived environment change the root's options (its tunnel side) before it is built.
+  using RootAdjustment = std::function<void(app::CompositionRoot::Options&, platform::ManualLoop&)>;
+  ScreenEnv(std::optional<Backend> backend, const RootAdjustment& adjust)
       : home_(makeHome()),
         paths_(platform::Paths::underHome(home_)),
         log_(platform::Log::capturing(sink)),
         https(pki_.issue({"IP:127.0.0.1"})),
-        root_(std::in_place, loop, rootOptions(backend)),
+        root_(std::in_place, loop, rootOptions(backend, adjust)),
         preferences(root_->preferences()),
         groupPreferences(*root_->groupPreferences()),
         keychain(root_->keychain()),
@@ -62,6 +67,11 @@ class ScreenEnv {
     if (!backend) preferences.set(keys::pref::domainLink, http.hostPort());
   }
 
+  app::CompositionRoot& root() { return *root_; }
+  // The throw-away CA the root's loader trusts.
+  const test::TestPki& pki() const { return pki_; }
+
+ public:
   // Runs what the loader hands to the main loop until `done()` holds (wall-time ceiling).
   bool settle(const std::function<bool()>& done,
               std::chrono::milliseconds limit = std::chrono::seconds(10)) {
@@ -106,7 +116,7 @@ class ScreenEnv {
     if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
     return pattern;
   }
-  app::CompositionRoot::Options rootOptions(const std::optional<Backend>& backend) {
+  app::CompositionRoot::Options rootOptions(const std::optional<Backend>& backend, const RootAdjustment& adjust) {
     app::CompositionRoot::Options options;
     options.paths = paths_;
     options.log = log_;
@@ -121,6 +131,7 @@ class ScreenEnv {
     };
     options.makeDevice = [] { return std::make_unique<platform::FixedDeviceInfo>(); };
     options.settle = [this] { loop.runPending(); };
+    if (adjust) adjust(options, loop);
     return options;
   }
 

@@ -1,6 +1,11 @@
 #include "platform/vpn/linux/socket_tunnel_daemon.h"
 
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstring>
 
 #include "platform/paths/paths.h"
 
@@ -25,6 +30,18 @@ tunneld::Request request(tunneld::Op op) {
 
 std::string SocketTunnelDaemon::socketPathFromEnvironment() {
   return environmentOr(std::string(tunneld::kSocketEnvironment).c_str(), std::string(tunneld::kDefaultSocketPath));
+}
+
+bool SocketTunnelDaemon::answers(const std::string& socketPath) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  if (socketPath.empty() || socketPath.size() >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
+  const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const bool connected = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  ::close(fd);
+  return connected;
 }
 
 SocketTunnelDaemon::SocketTunnelDaemon(MainLoop& loop, Log log, std::string socketPath)

@@ -24,6 +24,9 @@ class SocketTunnelDaemon final : public TunnelDaemon {
  public:
   // CORVANE_TUNNELD_SOCKET, or the system socket.
   static std::string socketPathFromEnvironment();
+  // Whether a service accepts connections at `socketPath` now (one connect, closed at once;
+  // it never blocks on a service that does not read).
+  static bool answers(const std::string& socketPath);
 
   SocketTunnelDaemon(MainLoop& loop, Log log, std::string socketPath);
   ~SocketTunnelDaemon() override;
