@@ -160,7 +160,7 @@ std::string OpenVpnConfig::render() const {
   return out;
 }
 
-Result<OpenVpnConfig> parseOpenVpnConfig(std::string_view text) {
+Result<OpenVpnConfig> parseOpenVpnConfig(std::string_view text, bool accountSaved) {
   if (text.size() > kMaxOpenVpnConfigBytes) {
     return configRefused("the profile is " + std::to_string(text.size()) + " bytes; at most " +
                          std::to_string(kMaxOpenVpnConfigBytes) + " are accepted");
@@ -226,9 +226,12 @@ Result<OpenVpnConfig> parseOpenVpnConfig(std::string_view text) {
   if (auto resolved = resolveRemotes(reader); !resolved) return resolved.error();
   if (reader.config.remotes.empty()) return configRefused("the profile names no server: no 'remote' line");
   if (reader.wantsCredentialBlock && !reader.config.hasBlock("auth-user-pass")) {
-    return atLine(reader.credentialLine,
-                  "'auth-user-pass' would ask for credentials on a console; give them as an inline "
-                  "<auth-user-pass> block");
+    if (!accountSaved) {
+      return atLine(reader.credentialLine,
+                    "'auth-user-pass' would ask for credentials on a console; give them as an inline "
+                    "<auth-user-pass> block, or save a user name and password with the manager");
+    }
+    reader.config.wantsAccount = true;
   }
   return std::move(reader.config);
 }

@@ -10,7 +10,7 @@
 namespace corvane::daemon::engines::openvpn {
 
 engine::PreparedEngine OpenVpnFactory::prepare(std::string_view content, const engine::EngineContext& context) const {
-  auto config = parseOpenVpnConfig(content);
+  auto config = parseOpenVpnConfig(content, context.credentials.has_value());
   if (!config) return engine::EngineError::invalidConfig(config.error().description);
   engine::TunnelNetwork network;
   for (auto& remote : config->remotes) {
