@@ -19,6 +19,9 @@ inline constexpr std::size_t kMaxOpenVpnConfigBytes = 256 * 1024;
 struct OpenVpnConfig {
   std::vector<std::vector<std::string>> directives;          // name first, in the profile's order
   std::vector<std::pair<std::string, std::string>> blocks;   // tag, content (ends with '\n')
+  // <connection> blocks: each one server's own directives (exactly one 'remote'), written
+  // back as blocks after the directives.
+  std::vector<std::vector<std::vector<std::string>>> connections;
   std::vector<OpenVpnRemote> remotes;
   // A bare `auth-user-pass` with no inline block: the account comes from the run's manager.
   bool wantsAccount = false;
