@@ -53,8 +53,13 @@ int runPower(const GlobalOptions& global, bool wantUp) {
     if (!wantUp && status() != VpnStatus::disconnected) return failWith(global, "the tunnel did not go down");
   }
   // The address row follows the tunnel: give the IP echo a moment to answer from the new side.
-  home.dashboard()->lookUpAddress();
-  session.drainRequests(std::chrono::milliseconds(5000));
+  // A lookup stranded by the change of routes waits for its stall limit and is not shown
+  // anyway, so only the new one is waited for; the rest (a slot release on the way to the
+  // backend) gets a short while.
+  tunnel::DashboardStatus& dashboard = *home.dashboard();
+  dashboard.lookUpAddress();
+  session.runUntil([&] { return !dashboard.lookingUpAddress(); }, std::chrono::milliseconds(5000));
+  session.drainRequests(std::chrono::milliseconds(300));
   session.runUntil([] { return false; }, std::chrono::milliseconds(50));
   const auto report = tunnel.report(home);
   emit(global, report.json(), report.line());

@@ -46,9 +46,17 @@ foreach(dir ${CORVANE_TEST_DIRS})
     if(TARGET corvane-tunneld)
       add_dependencies(${label}_tests corvane-tunneld)
     endif()
-    # The end-to-end runs reuse the daemon tests' namespace testbeds and their echo servers.
-    if(label STREQUAL "e2e" AND TARGET tunnel_echo_server)
-      add_dependencies(${label}_tests tunnel_echo_server)
+    # The end-to-end runs reuse the daemon tests' namespace testbeds (all of their support
+    # folder, so its inner layout can change freely) and their echo servers, and drive the
+    # programs a user runs.
+    if(label STREQUAL "e2e")
+      file(GLOB daemon_support CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/daemon/support/*.cpp)
+      target_sources(${label}_tests PRIVATE ${daemon_support})
+      foreach(program tunnel_echo_server udp_echo corvanectl corvane-backend)
+        if(TARGET ${program})
+          add_dependencies(${label}_tests ${program})
+        endif()
+      endforeach()
     endif()
   endif()
   corvane_warnings(${label}_tests)

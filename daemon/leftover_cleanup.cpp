@@ -31,7 +31,7 @@ void removeLeftovers(const DaemonSettings& settings, platform::MainLoop& loop, c
     log.error(cleared.error().description);
   }
   if (auto restored = dns.restore(); !restored) log.error(restored.error().description);
-  engine::EngineContext context{loop, settings.runtimeDir, settings.interfaceName(), net::kTunnelMark, settings.programDir};
+  engine::EngineContext context{loop, settings.runtimeDir, settings.interfaceName(), net::kTunnelMark, settings.programDir, {}};
   for (const auto* factory : registry.all()) factory->removeLeftovers(context);
   // The engines' folders (sockets, 0600 configuration files) of the crashed run.
   std::error_code ignored;

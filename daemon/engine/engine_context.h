@@ -3,7 +3,10 @@
 // private runtime folder, the interface name to create, and the mark for its own packets.
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
+
+#include "daemon/engine/credentials.h"
 
 namespace corvane::platform {
 class MainLoop;
@@ -25,6 +28,8 @@ struct EngineContext {
   // service, /usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin). Tests move it to
   // make a program missing.
   std::filesystem::path programDir;
+  // The run's manager's account, when it has a password saved.
+  std::optional<Credentials> credentials;
 };
 
 }  // namespace corvane::daemon::engine

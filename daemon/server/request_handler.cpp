@@ -8,6 +8,8 @@ using namespace platform::tunneld;
 
 namespace {
 
+constexpr std::size_t kMaxPasswordBytes = 1024;
+
 Answer failure(std::int64_t id, ErrorCode code, std::string message) {
   return Answer::failure(id, ErrorInfo{code, std::move(message), false});
 }
@@ -50,7 +52,18 @@ Answer RequestHandler::answer(ClientConnection& client, const Request& request) 
       return ok;
     }
     case Op::managersSave: {
-      auto saved = store_.save(uid, *request.manager);
+      // openvpn reads the account as two lines: a line break would split or end it. The
+      // password itself is never quoted back.
+      const auto& manager = *request.manager;
+      if (manager.username.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) {
+        return failure(request.id, ErrorCode::badRequest, "\"username\" must not hold a line break or NUL");
+      }
+      if (manager.password && (manager.password->find_first_of(std::string("\r\n\0", 3)) != std::string::npos ||
+                               manager.password->size() > kMaxPasswordBytes)) {
+        return failure(request.id, ErrorCode::badRequest,
+                       fmt::format("\"password\" must be at most {} bytes with no line break or NUL", kMaxPasswordBytes));
+      }
+      auto saved = store_.save(uid, manager);
       if (!saved) {
         if (saved.error().code == 404) return failure(request.id, ErrorCode::notFound, saved.error().description);
         return internal(request.id, saved.error());

@@ -31,7 +31,7 @@ engine::EngineContext SlotContext::engineContext(const std::filesystem::path& fo
   std::filesystem::remove_all(folder, ignored);
   std::filesystem::create_directories(folder, ignored);
   chmod(folder.c_str(), 0700);
-  return engine::EngineContext{services_.loop, folder, settings_.interfaceName, net::kTunnelMark, settings_.programDir};
+  return engine::EngineContext{services_.loop, folder, settings_.interfaceName, net::kTunnelMark, settings_.programDir, {}};
 }
 
 std::optional<engine::EngineError> SlotContext::prepareEngine() {
@@ -43,7 +43,14 @@ std::optional<engine::EngineError> SlotContext::prepareEngine() {
   // A folder of its own per run, so a replacement never shares files with the engine it
   // replaces while that one still stops.
   auto folder = settings_.runtimeDir / fmt::format("{}-{}", run->engine, ++runCount_);
-  auto prepared = factory->prepare(run->content, engineContext(folder));
+  auto context = engineContext(folder);
+  // A manager's start brings the manager's account (a profile's start has none).
+  if (!run->managerId.empty()) {
+    auto password = services_.store.password(run->uid, run->managerId);
+    auto manager = services_.store.find(run->uid, run->managerId);
+    if (password && manager) context.credentials = engine::Credentials{manager->username, std::move(*password)};
+  }
+  auto prepared = factory->prepare(run->content, context);
   if (!prepared) {
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);

@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 #include <sqlite3.h>
 #include <sys/random.h>
+#include <string.h>
 #include <sys/stat.h>
 
 #include <memory>
@@ -76,6 +77,8 @@ Result<std::unique_ptr<StateStore>> StateStore::open(const std::filesystem::path
       "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL;"
       "CREATE TABLE IF NOT EXISTS managers(id TEXT PRIMARY KEY, uid INTEGER NOT NULL, json TEXT NOT NULL, "
       "  created INTEGER NOT NULL);"
+      "CREATE TABLE IF NOT EXISTS accounts(managerId TEXT PRIMARY KEY, uid INTEGER NOT NULL, "
+      "  password TEXT NOT NULL);"
       "CREATE TABLE IF NOT EXISTS running(slot INTEGER PRIMARY KEY CHECK (slot = 0), uid INTEGER NOT NULL, "
       "  engine TEXT NOT NULL, content TEXT NOT NULL, name TEXT NOT NULL, managerId TEXT NOT NULL, "
       "  startedBy TEXT NOT NULL);");
@@ -113,6 +116,9 @@ Result<platform::tunneld::Manager> StateStore::save(std::uint32_t uid, platform:
     manager.id = newId();
     if (manager.id->empty()) return Error(kDomain, 0, "no random bytes for a manager id");
   }
+  // The password is kept apart from the manager's record, which is what lists send back.
+  auto password = std::move(manager.password);
+  manager.password.reset();
   Statement s(db_,
               "INSERT INTO managers(id, uid, json, created) VALUES(?, ?, ?, strftime('%s','now')) "
               "ON CONFLICT(id) DO UPDATE SET json = excluded.json");
@@ -120,7 +126,25 @@ Result<platform::tunneld::Manager> StateStore::save(std::uint32_t uid, platform:
   s.bind(2, uid);
   s.bind(3, platform::tunneld::toJson(manager).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace));
   if (s.step() != SQLITE_DONE) return Error(kDomain, sqlite3_errcode(db_), sqlite3_errmsg(db_));
+  if (password) {
+    Statement a(db_, password->empty() ? "DELETE FROM accounts WHERE managerId = ?1 AND uid = ?2"
+                                       : "INSERT OR REPLACE INTO accounts(managerId, uid, password) VALUES(?1, ?2, ?3)");
+    a.bind(1, *manager.id);
+    a.bind(2, uid);
+    if (!password->empty()) a.bind(3, *password);
+    const bool stored = a.step() == SQLITE_DONE;
+    explicit_bzero(password->data(), password->size());
+    if (!stored) return Error(kDomain, sqlite3_errcode(db_), sqlite3_errmsg(db_));
+  }
   return manager;
+}
+
+std::optional<std::string> StateStore::password(std::uint32_t uid, const std::string& id) {
+  Statement s(db_, "SELECT password FROM accounts WHERE uid = ? AND managerId = ?");
+  s.bind(1, uid);
+  s.bind(2, id);
+  if (s.step() != SQLITE_ROW) return std::nullopt;
+  return s.text(0);
 }
 
 Result<bool> StateStore::remove(std::uint32_t uid, const std::string& id) {
@@ -128,7 +152,12 @@ Result<bool> StateStore::remove(std::uint32_t uid, const std::string& id) {
   s.bind(1, uid);
   s.bind(2, id);
   if (s.step() != SQLITE_DONE) return Error(kDomain, sqlite3_errcode(db_), sqlite3_errmsg(db_));
-  return sqlite3_changes(db_) > 0;
+  const bool removed = sqlite3_changes(db_) > 0;
+  Statement a(db_, "DELETE FROM accounts WHERE uid = ? AND managerId = ?");
+  a.bind(1, uid);
+  a.bind(2, id);
+  (void)a.step();
+  return removed;
 }
 
 std::optional<platform::tunneld::Manager> StateStore::find(std::uint32_t uid, const std::string& id) {

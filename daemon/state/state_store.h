@@ -32,6 +32,8 @@ class StateStore {
   // False when the uid has no manager of that id.
   Result<bool> remove(std::uint32_t uid, const std::string& id);
   std::optional<platform::tunneld::Manager> find(std::uint32_t uid, const std::string& id);
+  // The password saved with a manager (managers.save's write-only field), if any.
+  std::optional<std::string> password(std::uint32_t uid, const std::string& id);
   // The uid's first manager with on-demand (the kill switch) on.
   std::optional<platform::tunneld::Manager> onDemandManager(std::uint32_t uid);
 

@@ -34,6 +34,14 @@ ConnectButton::ConnectButton(screenkit::Services services, tunnelcore::TunnelCor
   disconnectFromServer_ = platform::ObserverRegistration(
       center, center.addObserver(std::string(keys::kDisconnectFromServer), [this] { stopTunnel(); }));
   statusObservation_ = core_.extensionProfile.observeStatus([this](VpnStatus status) { statusChanged(status); });
+  // The stored word is written on changes only: one that happened while no app ran (the
+  // engine died, another client stopped or started the tunnel) left it behind, and the
+  // dashboard would show "Connected" over a tunnel that is down. The service's word wins.
+  if (const VpnStatus now = core_.extensionProfile.vpnStatus(); now != VpnStatus::invalid) {
+    if (auto text = keys::TunnelStatusText::of(now)) {
+      services_.preferences.setIfChanged(keys::pref::vpnStatus, std::string(*text));
+    }
+  }
   // Adopt the saved manager, so the kill switch and OpenVPN keep editing one manager instead
   // of saving a new one on every launch.
   services_.vpn.loadAllFromPreferences([this, alive = lifetime()](platform::VpnService::Managers managers,

@@ -187,8 +187,15 @@ void DashboardStatus::vpnStatusDidChange() {
 }
 
 void DashboardStatus::lookUpAddress() {
-  core_.loader.dataTask(platform::UrlRequest::get(ipEchoUrl() + "?format=json"),
-                        [hop = hop(), this](Result<platform::UrlResponse> answer) {
+  // A lookup started on one side of a tunnel change can answer after the one started on the
+  // other side (a connection stranded by the new routes fails only at its stall limit): its
+  // address, or its failure, must not replace the newer answer.
+  const std::uint64_t lookup = ++addressLookups_;
+  auto request = platform::UrlRequest::get(ipEchoUrl() + "?format=json");
+  // The address is the route's: a pooled connection would still take the old one.
+  request.freshConnection = true;
+  core_.loader.dataTask(std::move(request),
+                        [hop = hop(), this, lookup](Result<platform::UrlResponse> answer) {
                           std::optional<std::string> address;
                           if (answer && answer->body) {
                             const auto json = nlohmann::json::parse(*answer->body, nullptr, false);
@@ -196,7 +203,9 @@ void DashboardStatus::lookUpAddress() {
                               address = json["ip"].get<std::string>();
                             }
                           }
-                          hop([this, address] {
+                          hop([this, address, lookup] {
+                            if (lookup != addressLookups_) return;
+                            answeredLookup_ = lookup;
                             currentIpAddress = address;
                             changed();
                           });

@@ -2,6 +2,7 @@
 // The dashboard's status: the rows it draws from "VPNStatus", the dashboard's own `status`,
 // the server and protocol preferences, the public address from the IP echo and the speeds
 // of its command client; the connecting animation; announcements and the account notice.
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -43,8 +44,11 @@ class DashboardStatus : public screenkit::ScreenModel {
   DashboardRows rows() const;
   // The big power image as drawn now: while connecting, the connecting animation's frame.
   std::string powerFrame() const;
-  // Asks the IP echo again (each show, and when the tunnel comes up or goes down).
+  // Asks the IP echo again (each show, and when the tunnel comes up or goes down). Only the
+  // latest lookup's answer is shown.
   void lookUpAddress();
+  // True until the latest lookup has answered (or failed).
+  bool lookingUpAddress() const { return answeredLookup_ != addressLookups_; }
   bool animating() const { return animationTimer_ != 0; }
 
  private:
@@ -60,6 +64,8 @@ class DashboardStatus : public screenkit::ScreenModel {
   int animationCounter_ = 1;
   std::string animationKeptText_;
   platform::VpnStatus lastSlotStatus_ = platform::VpnStatus::invalid;
+  std::uint64_t addressLookups_ = 0;
+  std::uint64_t answeredLookup_ = 0;
   platform::ObserverRegistration statusObserver_;
   platform::DaemonObservation slotStatus_;
 };

@@ -40,6 +40,10 @@ Result<std::string> profileEngine(std::string_view content) {
       if (json.contains("server") && json.contains("method")) return std::string("shadowsocks");
     }
   } else {
+    // The other form the tunnel service takes for Shadowsocks: one ss:// link.
+    if (text.rfind("ss://", 0) == 0 && text.find_first_of(" \t\r\n") == std::string_view::npos) {
+      return std::string("shadowsocks");
+    }
     if (anyLine(text, [](std::string_view line) { return line == "[Interface]" || line == "[Peer]"; })) {
       return std::string("wireguard");
     }

@@ -169,6 +169,23 @@ TEST(UrlLoader, ReusesTheConnectionAndRecoversWhenTheServerDroppedIt) {
   EXPECT_NE(requests[1].remotePort, requests[2].remotePort);
 }
 
+// A request that asks for a fresh connection neither takes the kept-alive one nor leaves its
+// own for the next request.
+TEST(UrlLoader, AFreshConnectionIsNeitherTakenFromThePoolNorLeftInIt) {
+  ScriptServer server;
+  server.answer("GET", "/ip", ScriptedReply::json(200, "{}"));
+  CurlUrlLoader loader(noExtraCa(), Log::null());
+  auto fresh = UrlRequest::get(server.url("/ip"));
+  fresh.freshConnection = true;
+  for (const auto& request : {UrlRequest::get(server.url("/ip")), fresh, UrlRequest::get(server.url("/ip"))}) {
+    ASSERT_TRUE(load(loader, request));
+  }
+  const auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_NE(requests[0].remotePort, requests[1].remotePort);
+  EXPECT_EQ(requests[0].remotePort, requests[2].remotePort) << "the pooled connection is kept for ordinary requests";
+}
+
 // ---- failures ------------------------------------------------------------------------------
 
 struct FailureCase {

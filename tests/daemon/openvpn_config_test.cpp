@@ -62,7 +62,18 @@ INSTANTIATE_TEST_SUITE_P(
         Injection{"authUserPassFile", kBase + "auth-user-pass /root/creds\n", "names a file"},
         Injection{"authUserPassConsole", kBase + "auth-user-pass\n", "ask for credentials on a console"},
         Injection{"upBlock", kBase + "<up>\n/bin/sh\n</up>\n", "inline block '<up>' is not accepted"},
-        Injection{"connectionBlock", kBase + "<connection>\nremote x\n</connection>\n", "<connection> blocks"},
+        // <connection> blocks are read with the same allowlist, and hold one server's way only.
+        Injection{"connectionUp", kBase + "<connection>\nremote 10.0.0.9\nup /x\n</connection>\n", "line 8: 'up' runs a program"},
+        Injection{"connectionOther", kBase + "<connection>\nremote 10.0.0.9\ncipher AES-256-GCM\n</connection>\n",
+                  "line 8: 'cipher' is not accepted inside <connection>"},
+        Injection{"connectionBlockInside", kBase + "<connection>\nremote 10.0.0.9\n<ca>\n</ca>\n</connection>\n",
+                  "inside <connection>"},
+        Injection{"connectionTwoRemotes", kBase + "<connection>\nremote 10.0.0.9\nremote 10.0.0.8\n</connection>\n",
+                  "a second 'remote'"},
+        Injection{"connectionNoRemote", kBase + "<connection>\nnobind\n</connection>\n", "names no 'remote'"},
+        Injection{"connectionNested", kBase + "<connection>\n<connection>\n", "inside another"},
+        Injection{"connectionOpen", kBase + "<connection>\nremote 10.0.0.9\n", "line 6: <connection> is never closed"},
+        Injection{"connectionBadHost", kBase + "<connection>\nremote -x\n</connection>\n", "host name or address"},
         // openvpn ends a block at any line that starts with the closing tag; what follows it
         // on later lines would be read as directives.
         Injection{"blockEndSmuggle", kBase + "<ca>\nAAAA\n</ca>x\nup /bin/sh\n</ca>\n", "unexpected"},
@@ -105,6 +116,23 @@ TEST(OpenVpnConfig, AcceptsAServerProfileAndWritesItBackWordForWord) {
   ASSERT_TRUE(again) << again.error().description;
   EXPECT_EQ(again->directives, config->directives);
   EXPECT_EQ(again->blocks, config->blocks);
+}
+
+// Each <connection> block is one more server, with the block's own port and protocol over the
+// profile's; the blocks are written back as blocks.
+TEST(OpenVpnConfig, ReadsConnectionBlocksAsServersOfTheirOwn) {
+  const std::string text = "client\nproto udp\nport 1194\nremote 10.0.0.1\n<connection>\nremote 10.0.0.2 443\n"
+                           "proto tcp-client\nconnect-timeout 5\n</connection>\n<connection>\nremote 10.0.0.3\n"
+                           "</connection>\n";
+  auto config = parseOpenVpnConfig(text);
+  ASSERT_TRUE(config) << config.error().description;
+  const std::vector<OpenVpnRemote> remotes = {{"10.0.0.1", 1194, "udp"}, {"10.0.0.2", 443, "tcp"}, {"10.0.0.3", 1194, "udp"}};
+  EXPECT_EQ(config->remotes, remotes);
+  ASSERT_EQ(config->connections.size(), 2u);
+  auto again = parseOpenVpnConfig(config->render());
+  ASSERT_TRUE(again) << again.error().description;
+  EXPECT_EQ(again->connections, config->connections);
+  EXPECT_EQ(again->remotes, remotes);
 }
 
 }  // namespace

@@ -4,6 +4,10 @@
 // and leaves no interface, route or DNS change behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
 #include "daemon/support/command.h"
 #include "daemon/support/engine_servers.h"
 #include "daemon/support/proxy_testbed.h"
@@ -57,6 +61,83 @@ TEST(OpenVpnEndToEnd, ConnectsCarriesTakesPushedDnsCountsAndCleansUp) {
   EXPECT_EQ(runIn(c, {"nft", "list", "tables"}).out.find("corvane"), std::string::npos);
   EXPECT_EQ(run({"cat", bed->client().resolvConfPath()}).out, ProxyTestbed::kResolvConf);
   EXPECT_EQ(bed->echoOverTcp(), "");
+}
+
+}  // namespace
+}  // namespace corvane::daemon::testing
+
+namespace corvane::daemon::testing {
+namespace {
+
+Request saveAccountManager(const std::string& profile, const std::string& password, std::optional<std::string> id) {
+  Request r = simple(Op::managersSave);
+  Manager manager;
+  manager.id = std::move(id);
+  manager.enabled = true;
+  manager.username = "alice";
+  manager.password = password;
+  manager.providerConfiguration["ovpn"] = profile;
+  r.manager = manager;
+  return r;
+}
+
+std::string fileOf(const std::filesystem::path& path) {
+  std::ifstream file(path);
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+// A manager's user name and password reach openvpn through a 0600 file in the run's private
+// folder: never its command line, the daemon's log or any answer. The server checks them, so a
+// wrong password must fail the connect.
+TEST(OpenVpnEndToEnd, AManagersAccountReachesOpenvpnThroughAPrivateFileOnly) {
+  const std::string password = "pass word;$(x)";
+  std::string whyNot;
+  auto bed = ProxyTestbed::create({"openvpn", "openssl", "cmp"}, &whyNot);
+  if (!bed) CORVANE_SKIP_OR_FAIL(whyNot);
+  auto profile = startEngineServer(kOpenVpnServer, *bed, ServerAccount{"alice", password});
+  ASSERT_TRUE(profile) << bed->daemonLog();
+  ASSERT_TRUE(bed->startDaemon());
+  TunneldClient client;
+  ASSERT_TRUE(client.connect(bed->socketPath())) << bed->daemonLog();
+  ASSERT_TRUE(client.call(simple(Op::subscribe)));
+
+  auto saved = client.call(saveAccountManager(*profile, "not it", std::nullopt));
+  ASSERT_TRUE(saved && saved->ok() && saved->manager && saved->manager->id);
+  EXPECT_FALSE(saved->manager->password) << "the answer carries the password";
+  Request start = simple(Op::start);
+  start.managerId = saved->manager->id;
+  ASSERT_TRUE(client.call(start));
+  auto refused = client.waitForStatus([](const TunnelStatus& s) { return s.status == kStatusDisconnected && s.lastError; }, 20s);
+  ASSERT_TRUE(refused) << bed->daemonLog();
+  // The reason is told when openvpn's last management lines get out before it ends; it does
+  // not always flush them.
+  EXPECT_EQ(std::count(client.statusesSeen().begin(), client.statusesSeen().end(), kStatusConnected), 0);
+
+  ASSERT_TRUE(client.call(saveAccountManager(*profile, password, saved->manager->id)));
+  ASSERT_TRUE(client.call(start));
+  auto connected = client.waitForStatus(kStatusConnected, 30s);
+  ASSERT_TRUE(connected) << bed->daemonLog();
+  EXPECT_EQ(bed->echoOverTcp(), connected->tunnelAddress);
+
+  std::vector<std::filesystem::path> accounts;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(bed->scratch() / "state" / "run")) {
+    if (entry.path().filename() == "account") accounts.push_back(entry.path());
+  }
+  ASSERT_EQ(accounts.size(), 1u);
+  EXPECT_EQ(std::filesystem::status(accounts[0]).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+  EXPECT_EQ(fileOf(accounts[0]), "alice\n" + password + "\n");
+  const pid_t engine = bed->engineProcess("openvpn");
+  ASSERT_GT(engine, 0);
+  EXPECT_EQ(fileOf("/proc/" + std::to_string(engine) + "/cmdline").find(password), std::string::npos);
+  auto listed = client.call(simple(Op::managersList));
+  ASSERT_TRUE(listed && listed->managers && listed->managers->size() == 1);
+  EXPECT_FALSE(listed->managers->front().password);
+
+  ASSERT_TRUE(client.call(simple(Op::stop)));
+  ASSERT_TRUE(client.waitForStatus(kStatusDisconnected, 10s));
+  EXPECT_FALSE(std::filesystem::exists(accounts[0]));
+  EXPECT_EQ(bed->daemonLog().find(password), std::string::npos);
 }
 
 }  // namespace

@@ -99,6 +99,33 @@ TEST(ResolvConfDns, ALaterDaemonPutsBackWhatACrashedOneReplaced) {
   EXPECT_TRUE(later.restore()) << "nothing to restore is not an error";
 }
 
+// A manager's password is write-only: kept apart from the record lists send back, kept when a
+// later save leaves it out, cleared by an empty one, and gone with its manager.
+TEST(StateStore, KeepsAManagersPasswordApartFromWhatIsListed) {
+  Scratch scratch;
+  auto store = state::StateStore::open(scratch.path() / "state");
+  ASSERT_TRUE(store);
+  platform::tunneld::Manager manager;
+  manager.username = "alice";
+  manager.password = "s3cret";
+  auto saved = (*store)->save(1000, manager);
+  ASSERT_TRUE(saved && saved->id);
+  EXPECT_FALSE(saved->password);
+  EXPECT_FALSE((*store)->managers(1000)->front().password);
+  EXPECT_EQ((*store)->password(1000, *saved->id), "s3cret");
+  EXPECT_FALSE((*store)->password(1001, *saved->id)) << "another uid reads it";
+  saved->onDemandEnabled = true;
+  ASSERT_TRUE((*store)->save(1000, *saved));
+  EXPECT_EQ((*store)->password(1000, *saved->id), "s3cret") << "a save without a password keeps it";
+  saved->password = "";
+  ASSERT_TRUE((*store)->save(1000, *saved));
+  EXPECT_FALSE((*store)->password(1000, *saved->id));
+  saved->password = "again";
+  ASSERT_TRUE((*store)->save(1000, *saved));
+  ASSERT_TRUE((*store)->remove(1000, *saved->id));
+  EXPECT_FALSE((*store)->password(1000, *saved->id));
+}
+
 TEST(NftRuleset, OpensOnlyWhatThePolicyNames) {
   firewall::FirewallPolicy block;
   block.serverEndpoints = {{"192.0.2.1", 51820, engine::ServerEndpoint::Transport::udp},

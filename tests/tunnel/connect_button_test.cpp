@@ -51,6 +51,26 @@ TEST_F(Button, NoServerChosenAsksForOneAndTouchesNothing) {
   EXPECT_EQ(env.daemon.stops, 0);
 }
 
+// A change while no button existed (the engine died, another client connected) is taken from
+// the service when the next one is built, whatever word was stored.
+TEST_F(Button, ANewButtonTakesTheServicesWordOverAStaleStoredOne) {
+  const struct {
+    const char* stored;
+    VpnStatus now;
+    const char* shown;
+  } rows[] = {{"Connected", VpnStatus::disconnected, "Disconnected"},
+              {"Disconnected", VpnStatus::connected, "Connected"},
+              {"Connected", VpnStatus::connected, "Connected"}};
+  for (const auto& row : rows) {
+    env.preferences.set(keys::pref::vpnStatus, std::string(row.stored));
+    env.daemon.setStatus(row.now);
+    env.drain();
+    env.preferences.set(keys::pref::vpnStatus, std::string(row.stored));
+    auto next = std::make_unique<ConnectButton>(env.services(), *env.core);
+    EXPECT_EQ(word(), row.shown) << row.stored;
+  }
+}
+
 TEST_F(Button, PowerConnectsThenDisconnectsAndFreesTheWireGuardSlot) {
   press();
   ASSERT_EQ(env.daemon.profileStarts.size(), 1u);

@@ -78,6 +78,25 @@ TEST_F(Dashboard, AnEchoWithoutAnAddressShowsThePlaceholder) {
   }
 }
 
+// The lookup from before the tunnel came up answers last, with the old side's address and
+// then with a failure: the newer lookup's address stays.
+TEST_F(Dashboard, ALateAnswerOfAnEarlierLookupDoesNotReplaceTheLatest) {
+  for (auto late : {test::ScriptedReply::json(200, R"({"ip":"198.51.100.9"})"), test::ScriptedReply::json(500, "{}")}) {
+    env.http.answer("GET", "/ip", std::move(late).after(std::chrono::milliseconds(300)));
+    const auto before = env.http.requests().size();
+    dashboard->lookUpAddress();
+    ASSERT_TRUE(env.settle([&] { return env.http.requests().size() > before; }));
+    env.http.answer("GET", "/ip", test::ScriptedReply::json(200, R"({"ip":"203.0.113.7"})"));
+    dashboard->lookUpAddress();
+    EXPECT_TRUE(dashboard->lookingUpAddress());
+    ASSERT_TRUE(env.settle([&] { return !dashboard->lookingUpAddress(); }));
+    EXPECT_EQ(dashboard->currentIpAddress, "203.0.113.7");
+    // The late one answers meanwhile, and changes nothing.
+    env.settle([] { return false; }, std::chrono::milliseconds(500));
+    EXPECT_EQ(dashboard->rows().address, "203.0.113.7");
+  }
+}
+
 TEST_F(Dashboard, ConnectingFramesRunOneToFiveAndStopWithTheImage) {
   env.preferences.set(keys::pref::vpnStatus, std::string("Connecting"));
   env.daemon.setStatus(VpnStatus::connecting);

@@ -42,6 +42,8 @@ TEST(ProfileEngine, ToldFromTheContent) {
       {"client\ndev tun\nremote 127.0.0.2 1194\n", "openvpn"},
       {R"({"server":"127.0.0.2","server_port":8388,"method":"chacha20-ietf-poly1305","password":"p"})", "shadowsocks"},
       {R"({"inbounds":[],"outbounds":[{"protocol":"vmess"}]})", "v2ray"},
+      {"ss://Y2hhY2hhMjAtaWV0Zi1wb2x5MTMwNTpw@127.0.0.2:8388#lab\n", "shadowsocks"},
+      {"ss://x@y:1 and more words", nullptr},
       {"{}", nullptr},
       {"", nullptr},
       {"   \n", nullptr},

@@ -80,13 +80,37 @@ std::optional<std::string> checkWords(const OpenVpnDirectiveRule& rule, const st
   return std::nullopt;
 }
 
+// A 'remote' line as read, with the port and protocol its <connection> block sets, if any
+// (else the profile's own, wherever they appear).
+struct RawRemote {
+  std::vector<std::string> words;
+  int number = 0;
+  std::optional<std::uint16_t> port;
+  std::optional<std::string> proto;
+};
+
+// What openvpn accepts inside a <connection> block that the allowlist accepts at all: how to
+// reach one server, nothing else.
+constexpr std::string_view kConnectionDirectives =
+    "remote proto port rport nobind connect-retry connect-timeout explicit-exit-notify float tun-mtu "
+    "link-mtu mssfix";
+
+struct ConnectionReader {
+  int start = 0;
+  std::vector<std::vector<std::string>> directives;
+  std::optional<RawRemote> remote;
+  std::optional<std::uint16_t> port;
+  std::optional<std::string> proto;
+};
+
 struct Reader {
   OpenVpnConfig config;
   std::optional<std::uint16_t> defaultPort;
   std::string defaultProto = "udp";
   bool wantsCredentialBlock = false;
   int credentialLine = 0;
-  std::vector<std::pair<std::vector<std::string>, int>> rawRemotes;
+  std::vector<RawRemote> rawRemotes;
+  std::optional<ConnectionReader> connection;  // inside a <connection> block
 };
 
 Result<void> readDirective(Reader& reader, std::vector<std::string> words, int number) {
@@ -106,7 +130,7 @@ Result<void> readDirective(Reader& reader, std::vector<std::string> words, int n
     if (!port) return atLine(number, "'" + name + "' needs a port from 1 to 65535, not " + excerpt(words[1]));
     reader.defaultPort = *port;
   }
-  if (name == "remote") reader.rawRemotes.emplace_back(words, number);
+  if (name == "remote") reader.rawRemotes.push_back(RawRemote{words, number, std::nullopt, std::nullopt});
   if (name == "auth-user-pass") {
     reader.wantsCredentialBlock = true;
     reader.credentialLine = number;
@@ -119,13 +143,52 @@ Result<void> readDirective(Reader& reader, std::vector<std::string> words, int n
   return {};
 }
 
+// One line inside a <connection> block: the allowlist's own check, then the block's list.
+Result<void> readConnectionLine(ConnectionReader& block, std::vector<std::string> words, int number) {
+  const std::string& name = words[0];
+  const OpenVpnDirectiveRule* rule = findDirectiveRule(name);
+  if (rule == nullptr || !inChoices(kConnectionDirectives, name)) {
+    if (auto reason = refusalReason(name)) return atLine(number, "'" + name + "' " + std::string(*reason));
+    return atLine(number, excerpt(name) + " is not accepted inside <connection>");
+  }
+  if (auto problem = checkWords(*rule, words)) return atLine(number, *problem);
+  std::size_t rendered = 0;
+  for (const auto& word : words) rendered += renderOpenVpnWord(word).size() + 1;
+  if (rendered > kMaxLine) return atLine(number, "longer than 250 characters once written out");
+  if (name == "proto") block.proto = foldProto(words[1]);
+  if (name == "port" || name == "rport") {
+    auto port = portOf(words[1]);
+    if (!port) return atLine(number, "'" + name + "' needs a port from 1 to 65535, not " + excerpt(words[1]));
+    block.port = *port;
+  }
+  if (name == "remote") {
+    if (block.remote) return atLine(number, "a second 'remote' in the <connection> block of line " + std::to_string(block.start));
+    block.remote = RawRemote{words, number, std::nullopt, std::nullopt};
+  }
+  block.directives.push_back(std::move(words));
+  return {};
+}
+
+Result<void> closeConnection(Reader& reader, int number) {
+  auto& block = *reader.connection;
+  if (!block.remote) return atLine(number, "the <connection> block of line " + std::to_string(block.start) + " names no 'remote'");
+  block.remote->port = block.port;
+  block.remote->proto = block.proto;
+  reader.rawRemotes.push_back(std::move(*block.remote));
+  reader.config.connections.push_back(std::move(block.directives));
+  reader.connection.reset();
+  return {};
+}
+
 Result<void> resolveRemotes(Reader& reader) {
-  for (const auto& [words, number] : reader.rawRemotes) {
+  for (const auto& raw : reader.rawRemotes) {
+    const auto& words = raw.words;
+    const int number = raw.number;
     OpenVpnRemote remote;
     if (!isHost(words[1])) return atLine(number, "'remote' needs a host name or address, not " + excerpt(words[1]));
     remote.host = words[1];
-    remote.port = reader.defaultPort.value_or(1194);
-    remote.proto = reader.defaultProto;
+    remote.port = raw.port.value_or(reader.defaultPort.value_or(1194));
+    remote.proto = raw.proto.value_or(reader.defaultProto);
     if (words.size() > 2) {
       auto port = portOf(words[2]);
       if (!port) return atLine(number, "'remote' needs a port from 1 to 65535, not " + excerpt(words[2]));
@@ -147,8 +210,9 @@ bool OpenVpnConfig::hasBlock(std::string_view tag) const {
   return std::any_of(blocks.begin(), blocks.end(), [&](const auto& block) { return block.first == tag; });
 }
 
-std::string OpenVpnConfig::render() const {
-  std::string out;
+namespace {
+
+void renderDirectives(const std::vector<std::vector<std::string>>& directives, std::string& out) {
   for (const auto& words : directives) {
     for (std::size_t i = 0; i < words.size(); ++i) {
       if (i > 0) out += ' ';
@@ -156,11 +220,23 @@ std::string OpenVpnConfig::render() const {
     }
     out += '\n';
   }
+}
+
+}  // namespace
+
+std::string OpenVpnConfig::render() const {
+  std::string out;
+  renderDirectives(directives, out);
+  for (const auto& connection : connections) {
+    out += "<connection>\n";
+    renderDirectives(connection, out);
+    out += "</connection>\n";
+  }
   for (const auto& [tag, content] : blocks) out += "<" + tag + ">\n" + content + "</" + tag + ">\n";
   return out;
 }
 
-Result<OpenVpnConfig> parseOpenVpnConfig(std::string_view text) {
+Result<OpenVpnConfig> parseOpenVpnConfig(std::string_view text, bool accountSaved) {
   if (text.size() > kMaxOpenVpnConfigBytes) {
     return configRefused("the profile is " + std::to_string(text.size()) + " bytes; at most " +
                          std::to_string(kMaxOpenVpnConfigBytes) + " are accepted");
@@ -208,27 +284,44 @@ Result<OpenVpnConfig> parseOpenVpnConfig(std::string_view text) {
     if (!words) return words.error();
     if (words->empty()) continue;
     const std::string& first = words->front();
+    if (reader.connection && words->size() == 1 && first == "</connection>") {
+      if (auto closed = closeConnection(reader, number); !closed) return closed.error();
+      continue;
+    }
     if (first.starts_with('<')) {
       if (words->size() != 1 || first.size() < 3 || first.back() != '>' || first[1] == '/') {
         return atLine(number, "malformed inline block tag " + excerpt(line));
       }
       std::string tag = first.substr(1, first.size() - 2);
-      if (tag == "connection") return atLine(number, "<connection> blocks are not accepted; list servers with 'remote'");
+      if (tag == "connection") {
+        if (reader.connection) return atLine(number, "a <connection> block inside another");
+        reader.connection.emplace().start = number;
+        continue;
+      }
+      if (reader.connection) return atLine(number, "inline block " + excerpt(first) + " inside <connection>");
       if (!isAllowedInlineBlock(tag)) return atLine(number, "inline block " + excerpt(first) + " is not accepted");
       if (reader.config.hasBlock(tag)) return atLine(number, "a second <" + tag + "> block");
       openTag = std::move(tag);
       blockStart = number;
       continue;
     }
+    if (reader.connection) {
+      if (auto read = readConnectionLine(*reader.connection, std::move(*words), number); !read) return read.error();
+      continue;
+    }
     if (auto read = readDirective(reader, std::move(*words), number); !read) return read.error();
   }
   if (!openTag.empty()) return atLine(blockStart, "<" + openTag + "> is never closed");
+  if (reader.connection) return atLine(reader.connection->start, "<connection> is never closed");
   if (auto resolved = resolveRemotes(reader); !resolved) return resolved.error();
   if (reader.config.remotes.empty()) return configRefused("the profile names no server: no 'remote' line");
   if (reader.wantsCredentialBlock && !reader.config.hasBlock("auth-user-pass")) {
-    return atLine(reader.credentialLine,
-                  "'auth-user-pass' would ask for credentials on a console; give them as an inline "
-                  "<auth-user-pass> block");
+    if (!accountSaved) {
+      return atLine(reader.credentialLine,
+                    "'auth-user-pass' would ask for credentials on a console; give them as an inline "
+                    "<auth-user-pass> block, or save a user name and password with the manager");
+    }
+    reader.config.wantsAccount = true;
   }
   return std::move(reader.config);
 }

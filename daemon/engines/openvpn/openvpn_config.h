@@ -19,13 +19,20 @@ inline constexpr std::size_t kMaxOpenVpnConfigBytes = 256 * 1024;
 struct OpenVpnConfig {
   std::vector<std::vector<std::string>> directives;          // name first, in the profile's order
   std::vector<std::pair<std::string, std::string>> blocks;   // tag, content (ends with '\n')
+  // <connection> blocks: each one server's own directives (exactly one 'remote'), written
+  // back as blocks after the directives.
+  std::vector<std::vector<std::vector<std::string>>> connections;
   std::vector<OpenVpnRemote> remotes;
+  // A bare `auth-user-pass` with no inline block: the account comes from the run's manager.
+  bool wantsAccount = false;
 
   bool hasBlock(std::string_view tag) const;
   std::string render() const;
 };
 
-// Refuses anything outside the allowlist: the error names the line and quotes it.
-Result<OpenVpnConfig> parseOpenVpnConfig(std::string_view text);
+// Refuses anything outside the allowlist: the error names the line and quotes it. A bare
+// `auth-user-pass` is accepted only when `accountSaved` (the daemon then hands openvpn the
+// manager's account in a file of its own); otherwise it would ask a console.
+Result<OpenVpnConfig> parseOpenVpnConfig(std::string_view text, bool accountSaved = false);
 
 }  // namespace corvane::daemon::engines::openvpn

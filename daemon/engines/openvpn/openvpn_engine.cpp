@@ -26,6 +26,7 @@ constexpr auto kManagementPoll = 20ms;
 constexpr auto kConnectDeadline = 60s;
 constexpr auto kStopGrace = 3s;
 constexpr std::size_t kMaxPending = 64 * 1024;
+constexpr const char* kAccountRefused = "the server refused the user name or password";
 
 }  // namespace
 
@@ -44,14 +45,36 @@ std::string OpenVpnEngine::fileText() const {
   // The management socket is reachable by root only: it lives in the run's 0700 folder and
   // openvpn refuses peers of any other user. "mark" lets the kill switch open the way to the
   // server for openvpn's own packets only.
-  return config_.render() + fmt::format("dev {}\ndev-type tun\nverb 3\nmark {}\n"
-                                        "management {} unix\nmanagement-client-user root\nmanagement-hold\n",
-                                        context_.interfaceName, context_.fwmark, socketPath().string());
+  std::string text = config_.render() + fmt::format("dev {}\ndev-type tun\nverb 3\nmark {}\n"
+                                                     "management {} unix\nmanagement-client-user root\nmanagement-hold\n",
+                                                     context_.interfaceName, context_.fwmark, socketPath().string());
+  if (config_.wantsAccount) text += fmt::format("auth-user-pass {}\n", accountPath().string());
+  return text;
+}
+
+std::optional<EngineError> OpenVpnEngine::writeAccount() const {
+  if (!config_.wantsAccount) return std::nullopt;
+  if (!context_.credentials) return EngineError::invalidConfig("the profile asks for a user name and password, and none is saved");
+  // openvpn reads the file as two lines; the store refuses line breaks, so this only guards.
+  const auto& account = *context_.credentials;
+  auto broken = [](const std::string& s) { return s.find_first_of(std::string("\n\r\0", 3)) != std::string::npos; };
+  if (account.username.empty() || broken(account.username) || broken(account.password)) {
+    return EngineError::invalidConfig("the saved user name or password is empty or holds a line break");
+  }
+  std::string text = account.username + "\n" + account.password + "\n";
+  const auto path = accountPath();
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+  bool written = fd >= 0 && write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  if (fd >= 0) close(fd);
+  explicit_bzero(text.data(), text.size());
+  if (!written) return EngineError::failed(fmt::format("cannot write {}: {}", path.string(), strerror(errno)));
+  return std::nullopt;
 }
 
 std::optional<EngineError> OpenVpnEngine::start(StateCallback onState) {
   onState_ = std::move(onState);
   const auto path = context_.runtimeDir / "openvpn.conf";
+  if (auto refused = writeAccount()) return refused;
   std::string text = fileText();
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
   bool written = fd >= 0 && write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
@@ -159,9 +182,14 @@ void OpenVpnEngine::handleLine(const std::string& line) {
         if (state_ != EngineState::up) report(EngineState::up);
       } else if (event.state == "RECONNECTING" && state_ == EngineState::up) {
         report(EngineState::down);
+      } else if (event.state == "EXITING" && line.find(",EXITING,auth-failure") != std::string::npos) {
+        fail(kAccountRefused);
       }
       break;
     case ManagementEvent::Kind::other:
+      // The server refused the account; openvpn then ends with exit code 0, which says nothing.
+      // (openvpn does not always flush these last lines before it ends.)
+      if (line.starts_with(">PASSWORD:Verification Failed")) fail(kAccountRefused);
       break;
   }
 }
@@ -180,6 +208,9 @@ void OpenVpnEngine::onProgramExit() {
   if (stopping_ || !process_) return;
   auto exit = process_->tryWait();
   if (!exit) return;
+  // Its last words may still be unread (a refused account, say): they tell more than the exit.
+  if (managementWatch_ != 0) readManagement();
+  if (stopping_) return;
   fail(fmt::format("openvpn exited ({})", exit->describe()));
 }
 

@@ -27,6 +27,9 @@ class OpenVpnEngine final : public engine::Engine {
 
  private:
   std::string fileText() const;
+  // The manager's account, in a 0600 file of the run's folder that only openvpn reads.
+  std::optional<engine::EngineError> writeAccount() const;
+  std::filesystem::path accountPath() const { return context_.runtimeDir / "account"; }
   std::filesystem::path socketPath() const { return context_.runtimeDir / "management.sock"; }
   void waitForManagement();
   void readManagement();

@@ -10,7 +10,7 @@
 namespace corvane::daemon::engines::openvpn {
 
 engine::PreparedEngine OpenVpnFactory::prepare(std::string_view content, const engine::EngineContext& context) const {
-  auto config = parseOpenVpnConfig(content);
+  auto config = parseOpenVpnConfig(content, context.credentials.has_value());
   if (!config) return engine::EngineError::invalidConfig(config.error().description);
   engine::TunnelNetwork network;
   for (auto& remote : config->remotes) {
@@ -22,11 +22,15 @@ engine::PreparedEngine OpenVpnFactory::prepare(std::string_view content, const e
                                        remote.proto == "tcp" ? engine::ServerEndpoint::Transport::tcp
                                                              : engine::ServerEndpoint::Transport::udp});
   }
-  for (auto& words : config->directives) {
-    if (words[0] == "remote" && words.size() > 1) {
-      if (auto address = transparent::resolveServerAddress(words[1])) words[1] = *address;
+  auto pinRemotes = [](std::vector<std::vector<std::string>>& directives) {
+    for (auto& words : directives) {
+      if (words[0] == "remote" && words.size() > 1) {
+        if (auto address = transparent::resolveServerAddress(words[1])) words[1] = *address;
+      }
     }
-  }
+  };
+  pinRemotes(config->directives);
+  for (auto& connection : config->connections) pinRemotes(connection);
   network.interfaceName = context.interfaceName;
   network.fwmark = context.fwmark;
   return std::unique_ptr<engine::Engine>(std::make_unique<OpenVpnEngine>(std::move(*config), context, std::move(network)));

@@ -35,6 +35,10 @@ struct UrlRequest {
   Milliseconds stallTimeout = kGetStallTimeout;
   // A smaller cap on the answer's size than the loader's own (never a larger one).
   std::optional<std::size_t> maxBodyBytes;
+  // Opens a connection of its own and closes it afterwards. For requests whose answer depends
+  // on the route taken (the public-address echo): a kept-alive connection may have been
+  // opened through a tunnel that has since gone, or before one came up.
+  bool freshConnection = false;
 
   static UrlRequest get(std::string url) {
     UrlRequest request;

@@ -1,6 +1,7 @@
 // The far end of the tunnel tests: a plain HTTP server that tells the caller its own address
-// ("/ip") and answers a chosen status ("/status/503"). Listens on every address given on the
-// command line at the given port; prints "ready" once it listens.
+// ("/ip"; {"ip": ...} with "?format=json") and answers a chosen status ("/status/503").
+// Listens on every address given on the command line at the given port; prints "ready" once
+// it listens.
 #include <httplib.h>
 
 #include <cstdio>
@@ -19,7 +20,12 @@ int main(int argc, char** argv) {
   for (int i = 2; i < argc; ++i) {
     auto server = std::make_unique<httplib::Server>();
     server->Get("/ip", [](const httplib::Request& request, httplib::Response& response) {
-      response.set_content(request.remote_addr, "text/plain");
+      // "?format=json" answers as the app's IP echo does.
+      if (request.get_param_value("format") == "json") {
+        response.set_content("{\"ip\":\"" + request.remote_addr + "\"}", "application/json");
+      } else {
+        response.set_content(request.remote_addr, "text/plain");
+      }
     });
     server->Get(R"(/status/(\d+))", [](const httplib::Request& request, httplib::Response& response) {
       response.status = std::stoi(request.matches[1]);

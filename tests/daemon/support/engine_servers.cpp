@@ -1,5 +1,7 @@
 #include "daemon/support/engine_servers.h"
 
+#include <sys/stat.h>
+
 #include "daemon/support/test_pki.h"
 
 namespace corvane::daemon::testing {
@@ -27,7 +29,15 @@ std::optional<std::string> v2ray(ProxyTestbed& bed) {
       "users":[{"id":")") + kVmessId + R"(","alterId":0,"security":"auto"}]}]},"streamSettings":{"network":"tcp"}}]})";
 }
 
-std::optional<std::string> openvpn(ProxyTestbed& bed) {
+// The server's check of an account: openvpn hands the script a file of two lines.
+std::string accountCheck(ProxyTestbed& bed, const ServerAccount& account) {
+  auto expected = bed.writeFile("account.expected", account.username + "\n" + account.password + "\n");
+  auto script = bed.writeFile("check-account", "#!/bin/sh\nexec cmp -s \"$1\" " + expected + "\n");
+  chmod(script.c_str(), 0700);
+  return "script-security 2\nauth-user-pass-verify " + script + " via-file\n";
+}
+
+std::optional<std::string> openvpn(ProxyTestbed& bed, const std::optional<ServerAccount>& account) {
   TestPki pki;
   if (!pki.make(bed.scratch())) return std::nullopt;
   auto config = bed.writeFile(
@@ -35,19 +45,22 @@ std::optional<std::string> openvpn(ProxyTestbed& bed) {
       "port 1194\nproto udp\nlocal 192.168.79.1\ndev tun\ntopology subnet\nserver 10.8.0.0 255.255.255.0\nca " +
           pki.caFile.string() + "\ncert " + pki.serverCertFile.string() + "\nkey " + pki.serverKeyFile.string() +
           "\ndh none\npush \"redirect-gateway def1\"\npush \"dhcp-option DNS 10.79.0.1\"\nkeepalive 10 60\n"
-          "data-ciphers AES-256-GCM:CHACHA20-POLY1305\nverb 3\ncd " + bed.scratch().string() + "\n");
+          "data-ciphers AES-256-GCM:CHACHA20-POLY1305\nverb 3\ncd " + bed.scratch().string() + "\n" +
+          (account ? accountCheck(bed, *account) : std::string()));
   if (!bed.startServer({"openvpn", "--config", config})) return std::nullopt;
-  return "client\ndev tun\nproto udp\nremote 192.168.79.1 1194\nresolv-retry infinite\nnobind\npersist-key\n"
-         "persist-tun\nremote-cert-tls server\ndata-ciphers AES-256-GCM:CHACHA20-POLY1305\nverb 3\n<ca>\n" +
+  return std::string("client\ndev tun\nproto udp\nremote 192.168.79.1 1194\nresolv-retry infinite\nnobind\npersist-key\n"
+                     "persist-tun\nremote-cert-tls server\ndata-ciphers AES-256-GCM:CHACHA20-POLY1305\nverb 3\n") +
+         (account ? "auth-user-pass\n" : "") + "<ca>\n" +
          pki.caPem + "</ca>\n<cert>\n" + pki.clientCertPem + "</cert>\n<key>\n" + pki.clientKeyPem + "</key>\n";
 }
 
 }  // namespace
 
-std::optional<std::string> startEngineServer(const EngineServer& server, ProxyTestbed& bed) {
+std::optional<std::string> startEngineServer(const EngineServer& server, ProxyTestbed& bed,
+                                             const std::optional<ServerAccount>& account) {
   if (server.engine == "shadowsocks") return shadowsocks(bed);
   if (server.engine == "v2ray") return v2ray(bed);
-  if (server.engine == "openvpn") return openvpn(bed);
+  if (server.engine == "openvpn") return openvpn(bed, account);
   return std::nullopt;
 }
 

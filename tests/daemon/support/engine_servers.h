@@ -20,7 +20,16 @@ inline const EngineServer kShadowsocksServer{"shadowsocks", "ss-redir", "ss-serv
 inline const EngineServer kV2rayServer{"v2ray", "v2ray", "v2ray", "192.168.79.1.10086"};
 inline const EngineServer kOpenVpnServer{"openvpn", "openvpn", "openvpn", "192.168.79.1.1194"};
 
+// A user name and password the OpenVPN server insists on.
+struct ServerAccount {
+  std::string username;
+  std::string password;
+};
+
 // Starts `server.engine`'s server side on the testbed and returns the client configuration.
-std::optional<std::string> startEngineServer(const EngineServer& server, ProxyTestbed& bed);
+// With `account` (OpenVPN only) the server checks it, and the profile says a bare
+// `auth-user-pass`.
+std::optional<std::string> startEngineServer(const EngineServer& server, ProxyTestbed& bed,
+                                             const std::optional<ServerAccount>& account = std::nullopt);
 
 }  // namespace corvane::daemon::testing

@@ -17,6 +17,10 @@ struct Manager {
   std::string providerBundleIdentifier = "net.corvane.client.ConnectTunnel";
   std::string serverAddress;
   std::string username;
+  // Write-only: a client may send it with managers.save (absent keeps the saved one, empty
+  // removes it); the daemon keeps it apart and never sends it back. OpenVPN profiles that say
+  // a bare `auth-user-pass` get username and password from here.
+  std::optional<std::string> password;
   // Key "ovpn": the OpenVPN configuration text a manager start runs.
   std::map<std::string, std::string> providerConfiguration;
   bool onDemandEnabled = false;

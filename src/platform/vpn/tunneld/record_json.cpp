@@ -103,6 +103,7 @@ std::optional<Manager> RecordReader::manager(simdjson::dom::object object, std::
   if (auto v = text(object, path, "providerBundleIdentifier")) m.providerBundleIdentifier = *v;
   if (auto v = text(object, path, "serverAddress")) m.serverAddress = *v;
   if (auto v = text(object, path, "username")) m.username = *v;
+  if (auto v = text(object, path, "password")) m.password = *v;
   if (auto v = flag(object, path, "onDemandEnabled")) m.onDemandEnabled = *v;
   std::string configPath = std::string(path) + ".providerConfiguration";
   if (auto config = child(object, path, "providerConfiguration")) {
@@ -205,6 +206,7 @@ nlohmann::ordered_json toJson(const Manager& manager) {
   out["providerBundleIdentifier"] = manager.providerBundleIdentifier;
   out["serverAddress"] = manager.serverAddress;
   out["username"] = manager.username;
+  if (manager.password) out["password"] = *manager.password;
   out["providerConfiguration"] = nlohmann::ordered_json::object();
   for (const auto& [key, value] : manager.providerConfiguration) out["providerConfiguration"][key] = value;
   out["onDemandEnabled"] = manager.onDemandEnabled;
