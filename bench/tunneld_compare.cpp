@@ -3,7 +3,8 @@
 //      up by hand in this process (wireguard-go, its UAPI socket, netlink; handshake polled
 //      every 5 ms), alternating rounds;
 //   2. status latency: wireguard-go killed -> the subscriber's status event (p50/p99/max);
-//   3. idle: the daemon's RSS and its context switches (wake-ups) per second over 10 s.
+//   3. the firewall's table set and removed: libnftables as now, against the nft program;
+//   4. idle: the daemon's RSS and its context switches (wake-ups) per second over 10 s.
 // Needs root, wireguard-go, wg, nft, curl. Usage: tunneld_compare [ROUNDS]
 #include <fcntl.h>
 #include <poll.h>
@@ -25,8 +26,11 @@
 #include "daemon/engines/wireguard/uapi_client.h"
 #include "daemon/engines/wireguard/wireguard_config_parser.h"
 #include "daemon/engines/wireguard/wireguard_routing.h"
+#include "daemon/firewall/nft_ruleset.h"
 #include "daemon/net/netlink.h"
+#include "daemon/net/nftables.h"
 #include "daemon/net/routing_ids.h"
+#include "daemon/support/command.h"
 #include "daemon/support/daemon_sandbox.h"
 #include "daemon/support/tunnel_requests.h"
 #include "daemon/support/tunneld_client.h"
@@ -69,6 +73,38 @@ class InNamespace {
   int home_ = -1;
   bool ok_ = false;
 };
+
+// The firewall's table changes of one connect and stop (set while the tunnel comes up, then
+// removed), in the client namespace: through libnftables as the daemon makes them, against the
+// same scripts given to the nft program as before.
+void reportTableChanges(const std::string& netns) {
+  daemon::firewall::FirewallPolicy guard;
+  guard.serverEndpoints = {{"192.168.77.1", 51820, daemon::engine::ServerEndpoint::Transport::udp}};
+  guard.engineMark = daemon::net::kTunnelMark;
+  guard.tunnelInterface = "cvbench0";
+  const std::string table = std::string(daemon::firewall::kTableName);
+  const std::string define = daemon::firewall::nftRuleset(guard);
+  const std::string replace = "add table inet " + table + "\ndelete table inet " + table + "\n" + define;
+  const std::string removal = "add table inet " + table + "\ndelete table inet " + table + "\n";
+  constexpr int kRounds = 10;
+  std::vector<double> library, program;
+  InNamespace inside(netns);
+  if (!inside.ok()) return;
+  for (int i = 0; i < kRounds; ++i) {
+    auto t0 = Clock::now();
+    (void)daemon::net::Nftables::replaceTable("inet", table, define);
+    (void)daemon::net::Nftables::removeTable("inet", table);
+    library.push_back(ms(Clock::now() - t0));
+    t0 = Clock::now();
+    (void)run({"nft", "-f", "-"}, replace);
+    (void)run({"nft", "-f", "-"}, removal);
+    program.push_back(ms(Clock::now() - t0));
+  }
+  std::printf("firewall table set and removed (one connect and stop), %d rounds\n", kRounds);
+  std::printf("  libnftables, no delete of an absent table: median %.1f ms\n", percentile(library, 0.5));
+  std::printf("  nft program, add+delete+define, then add+delete (before): median %.1f ms\n",
+              percentile(program, 0.5));
+}
 
 // The same tunnel as the daemon builds, by hand: the time from starting wireguard-go to a
 // completed handshake, or a negative value on failure.
@@ -221,6 +257,7 @@ int main(int argc, char** argv) {
   // Negative: the daemon told the subscriber before the program had ended (it watches the link).
   std::printf("  the event relative to the exit: p50 %+.1f ms  p99 %+.1f ms\n", percentile(daemonShare, 0.5),
               percentile(daemonShare, 0.99));
+  reportTableChanges(bed->client().name());
   bed.reset();
 
   auto box = DaemonSandbox::create({}, &why);

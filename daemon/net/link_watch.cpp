@@ -65,11 +65,15 @@ bool LinkWatch::drainLost(const std::string& name) {
       if (errno == EINTR || errno == ENOBUFS) continue;
       break;
     }
-    int length = static_cast<int>(got);
-    for (auto* header = reinterpret_cast<nlmsghdr*>(buffer.data()); NLMSG_OK(header, length);
-         header = NLMSG_NEXT(header, length)) {
+    // Walked by hand: the NLMSG_OK macro compares signed with unsigned.
+    const auto total = static_cast<std::size_t>(got);
+    for (std::size_t offset = 0; offset + sizeof(nlmsghdr) <= total;) {
+      const auto* header = reinterpret_cast<const nlmsghdr*>(buffer.data() + offset);
+      const std::size_t length = header->nlmsg_len;
+      if (length < sizeof(nlmsghdr) || length > total - offset) break;
+      offset += NLMSG_ALIGN(length);
       if (header->nlmsg_type != RTM_NEWLINK && header->nlmsg_type != RTM_DELLINK) continue;
-      if (header->nlmsg_len < NLMSG_LENGTH(sizeof(ifinfomsg)) || linkName(header) != name) continue;
+      if (length < NLMSG_LENGTH(sizeof(ifinfomsg)) || linkName(header) != name) continue;
       const auto* info = static_cast<const ifinfomsg*>(NLMSG_DATA(header));
       if (header->nlmsg_type == RTM_DELLINK || (info->ifi_flags & IFF_UP) == 0) lost = true;
     }

@@ -33,6 +33,14 @@ class Localization {
   const std::unordered_map<std::string_view, std::string_view>* table_;
 };
 
+// One fixed text of a screen: the name its drawing layer reads it by, and its English key.
+// Each screen model lists its fixed texts in one such table, so a text is spelled once, in
+// the model, and reaches every front end through the model's locale.
+struct NamedText {
+  std::string_view name;
+  std::string_view english;
+};
+
 // The two shipped tables. The English one lists every visible text of the screens mapped to
 // itself; it is the inventory the Chinese table is checked against.
 const std::unordered_map<std::string_view, std::string_view>& englishTable();

@@ -4,7 +4,8 @@
 
 namespace corvane::screens {
 
-ForgetPassSuccess::ForgetPassSuccess(screenkit::Services services) : ScreenModel(std::move(services)) {}
+ForgetPassSuccess::ForgetPassSuccess(screenkit::Services services)
+    : ScreenModel(std::move(services)), locale(services_.localeIdentifier) {}
 
 ForgetPassSuccess::~ForgetPassSuccess() = default;
 

@@ -28,6 +28,14 @@ class ForgetPassView : public screenkit::ScreenModel {
   void resetPassword();  // the "Reset Password" button; no check before the request
   void logIn();          // "Log In" behind "Return to"
 
+  static constexpr screenkit::NamedText kTexts[] = {
+      {"title", "Reset password"},
+      {"emailCaption", "Enter your registered email"},
+      {"placeholder", "| Type"},
+      {"buttonText", "Reset Password"},
+      {"returnText", "Return to"},
+      {"logInText", "Log In"},
+  };
   std::optional<std::string_view> fieldError() const;
   std::optional<std::string_view> failureText() const;
   int logInUnderline() const { return screenkit::underlineWidth(screenkit::UnderlinedLink::logIn, locale); }

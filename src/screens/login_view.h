@@ -52,6 +52,16 @@ class LoginView : public screenkit::ScreenModel {
   std::optional<std::string_view> emailError() const;
   std::optional<std::string_view> passwordError() const;
   std::optional<std::string_view> failureText() const;
+  static constexpr screenkit::NamedText kTexts[] = {
+      {"title", "Welcome,\nlog in to your account"},
+      {"emailCaption", "Email/Username"},
+      {"passwordCaption", "Password"},
+      {"placeholder", "| Type"},
+      {"newUserText", "New user?"},
+      {"registerText", "Register"},
+      {"forgetText", "Forget Password?"},
+      {"loginText", "Login"},
+  };
   std::string_view passwordIcon() const { return visible ? "eye.fill" : "eye"; }
   int registerUnderline() const { return screenkit::underlineWidth(screenkit::UnderlinedLink::registerLink, locale); }
   int forgetUnderline() const { return screenkit::underlineWidth(screenkit::UnderlinedLink::forgetPassword, locale); }

@@ -3,7 +3,7 @@
 namespace corvane::screens {
 
 RegistarationSuccessView::RegistarationSuccessView(screenkit::Services services)
-    : ScreenModel(std::move(services)) {}
+    : ScreenModel(std::move(services)), locale(services_.localeIdentifier) {}
 
 RegistarationSuccessView::~RegistarationSuccessView() = default;
 

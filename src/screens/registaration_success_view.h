@@ -24,6 +24,10 @@ class RegistarationSuccessView : public screenkit::ScreenModel {
   static constexpr std::string_view kButton = "Go to login";
   static constexpr std::string_view kImage = "tick-circle";
 
+  screenkit::Localization locale;
+  std::string_view title() const { return locale.text(kTitle); }
+  std::string_view buttonText() const { return locale.text(kButton); }
+
  private:
   std::unique_ptr<screenkit::ScreenModel> root_;
 };

@@ -33,6 +33,15 @@ class SetNewPassView : public screenkit::ScreenModel {
   void saveNewPassword();  // the "Save new password" button
   void closeAlert();
 
+  static constexpr screenkit::NamedText kTexts[] = {
+      {"title", "Set new password"},
+      {"passwordCaption", "Password"},
+      {"rePasswordCaption", "Please re-enter password"},
+      {"placeholder", "| Type"},
+      {"buttonText", "Save new password"},
+  };
+  // The one-second notice shown now, in the user's language; empty when none.
+  std::string_view notice() const { return showAlertPass() ? locale.text("Password Does Not Match!") : ""; }
   std::string alertMessage() const;  // from "resetpasswordmsg"
   std::string_view passwordIcon() const { return visible ? "eye" : "eye.fill"; }
   std::string_view rePasswordIcon() const { return visible2 ? "eye" : "eye.fill"; }

@@ -43,6 +43,27 @@ class SignUPView : public screenkit::ScreenModel {
   void logIn();            // "Log In": back to the login screen, nothing sent
   void closeAlert();       // "OK" of the "Oops!" alert
 
+  static constexpr screenkit::NamedText kTexts[] = {
+      {"title", "Create your account"},
+      {"haveAccountText", "Already have an account?"},
+      {"logInText", "Log In"},
+      {"usernameCaption", "Username"},
+      {"usernamePlaceholder", "Email/Username"},
+      {"passwordCaption", "Password"},
+      {"rePasswordCaption", "Retype-password"},
+      {"emailCaption", "Email address"},
+      {"placeholder", "| Type"},
+      {"smallPrint", "*The email is the only credential for password\nrecovery, please fill it out carefully."},
+      {"acceptText", "Accept all"},
+      {"privacyText", "Privacy Policy"},
+      {"registerText", "Register"},
+  };
+  // The one-second notice shown now, in the user's language; empty when none.
+  std::string_view notice() const {
+    if (showAlertPass()) return locale.text("Password Does Not Match!");
+    if (showToggleAlert()) return locale.text("Agree Privacy Policy");
+    return {};
+  }
   // The "Oops!" message (from "signupmsg"), meaningful while `fail` is true.
   std::string alertMessage() const;
   std::string_view passwordIcon() const { return visible ? "eye" : "eye.fill"; }

@@ -1,8 +1,9 @@
 // The kill switch from the command line, against a real engine crash: `killswitch on`, connect,
 // the engine killed with -9; while the probe keeps the tunnel down, a capture on the client's
 // outer interface sees nothing leave but the way to the WireGuard server (and the daemon's
-// probe). `killswitch off` lifts the block at once, and the same capture then does see a leak
-// attempt (so the quiet capture proved something).
+// probe). `killswitch off` lifts the block at once, and a capture then does see a leak attempt
+// (so the quiet capture proved something). With a probe answering 200 the tunnel comes back
+// by itself after the next crash, and the user's disconnect still ends it.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -55,7 +56,8 @@ TEST(CorvanectlKillSwitch, AKilledEngineLeaksNothingUntilTheSwitchGoesOff) {
   daemon::testing::TunneldClient watcher;
   ASSERT_TRUE(watcher.connect(site->socketPath()));
   ASSERT_TRUE(watcher.call(daemon::testing::request(platform::tunneld::Op::subscribe)));
-  daemon::testing::PacketCapture capture(ns, "vc");
+  // What leaves only: what arrives (a server retransmitting to a closed connection) is no leak.
+  daemon::testing::PacketCapture capture(ns, "vc", true);
   ASSERT_TRUE(capture.ok());
   ASSERT_GT(site->engineProcess(), 0);
   ::kill(site->engineProcess(), SIGKILL);
@@ -68,7 +70,7 @@ TEST(CorvanectlKillSwitch, AKilledEngineLeaksNothingUntilTheSwitchGoesOff) {
 
   EXPECT_EQ(expectRan({"killswitch", "off", "--json"}).json["killSwitch"], false);
   EXPECT_TRUE(watcher.waitForStatus([](const auto& s) { return !s.killSwitch && s.status == platform::tunneld::kStatusDisconnected; }, 5s));
-  daemon::testing::PacketCapture control(ns, "vc");
+  daemon::testing::PacketCapture control(ns, "vc", true);
   ASSERT_TRUE(control.ok());
   EXPECT_EQ(runIn(ns, {"curl", "-s", "--max-time", "3", "http://192.168.77.1/ip"}).out, "192.168.77.2");
   (void)runIn(ns, {"curl", "-s", "--max-time", "1", "http://192.168.77.1:8082/"});
@@ -78,6 +80,23 @@ TEST(CorvanectlKillSwitch, AKilledEngineLeaksNothingUntilTheSwitchGoesOff) {
   const auto after = expectRan({"status", "--json"});
   EXPECT_EQ(after.json["killSwitchBlocking"], false) << after.out;
   EXPECT_EQ(after.json["status"], "Disconnected") << after.out;
+
+  // With a probe that answers 200 the daemon brings the tunnel back by itself, and the user's
+  // disconnect still ends it.
+  const Corvanectl probing = w.withProbe("http://192.168.77.1/status/200");
+  const auto on = probing.run({"killswitch", "on", "--json"});
+  EXPECT_EQ(on.json["killSwitch"], true) << on.describe({"killswitch", "on"});
+  EXPECT_EQ(expectRan({"connect", "--json"}).json["status"], "Connected");
+  ASSERT_GT(site->engineProcess(), 0);
+  ::kill(site->engineProcess(), SIGKILL);
+  ASSERT_TRUE(watcher.waitForStatus(platform::tunneld::kStatusReasserting, 10s)) << site->daemonLog();
+  ASSERT_TRUE(watcher.waitForStatus(platform::tunneld::kStatusConnected, 30s)) << site->daemonLog();
+  const auto back = expectRan({"status", "--json"});
+  EXPECT_EQ(back.json["status"], "Connected") << back.out;
+  EXPECT_EQ(back.json["address"].get<std::string>().rfind("10.66.", 0), 0u) << back.out;
+  const auto down = expectRan({"disconnect", "--json"});
+  EXPECT_EQ(down.json["status"], "Disconnected") << down.out;
+  EXPECT_EQ(down.json["killSwitchBlocking"], false) << down.out;
 }
 
 }  // namespace

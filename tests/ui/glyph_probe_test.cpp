@@ -61,16 +61,16 @@ TEST(WindowLaunch, TheIdiomDecidesWhetherTheFlagIsDrawn) {
   setenv("CORVANE_PROBE_URL", "http://127.0.0.1:9/hotspot-detect.html", 1);
   {
     QtMainLoop loop;
-    WindowServices window(loop, std::make_unique<platform::RecordingUrlOpener>(), "en_US");
-    test::WindowTunnel tunnel(window.services(), window.root().urlLoader());
+    WindowServices window(loop, std::make_unique<platform::RecordingUrlOpener>(), "en_US", test::useFakeTunnel);
+    tunnelcore::TunnelCore& core = *window.root().tunnelCore();
     for (const auto idiom : {platform::UserInterfaceIdiom::desktop, platform::UserInterfaceIdiom::phone}) {
       int calls = 0;
-      WindowLaunch launch(*tunnel.core, platform::Log::null(), idiom, std::make_unique<CountingProbe>(calls));
+      WindowLaunch launch(core, platform::Log::null(), idiom, std::make_unique<CountingProbe>(calls));
       ASSERT_TRUE(test::spinUntil([&] { return launch.delegate().startupFinished(); }));
       EXPECT_EQ(calls, idiom == platform::UserInterfaceIdiom::phone ? 1 : 0);
       EXPECT_NE(launch.delegate().profileServer(), nullptr);
       if (idiom == platform::UserInterfaceIdiom::desktop) {
-        EXPECT_FALSE(*tunnel.core->sharedPreferences.networkPermissionRequested());
+        EXPECT_FALSE(*core.sharedPreferences.networkPermissionRequested());
       }
     }
   }

@@ -27,12 +27,16 @@ using test::spinBriefly;
 
 class ScreenBinding : public ::testing::Test {
  protected:
-  ScreenBinding() {
+  ~ScreenBinding() override { std::filesystem::remove_all(home_); }
+
+  // Runs before the window's services are built: they read these when made, and without
+  // CORVANE_HOME they would open the stores under the user's own home.
+  bool pointAtTestHome() const {
     setenv("CORVANE_HOME", home_.c_str(), 1);
     setenv("CORVANE_API_HOST", "127.0.0.1:9", 1);  // nothing answers; no test here waits for it
     setenv("CORVANE_IP_ECHO_URL", "http://127.0.0.1:9/ip", 1);
+    return true;
   }
-  ~ScreenBinding() override { std::filesystem::remove_all(home_); }
 
   static void type(QQuickWindow& window, const char* text) {
     for (const char* c = text; *c != '\0'; ++c) QTest::keyClick(&window, *c);
@@ -57,8 +61,9 @@ class ScreenBinding : public ::testing::Test {
 
   std::filesystem::path home_ = std::filesystem::temp_directory_path() /
                                 ("corvane-binding-" + std::to_string(::getpid()));
+  bool pointed_ = pointAtTestHome();
   QtMainLoop loop_;
-  WindowServices window_{loop_, std::make_unique<platform::RecordingUrlOpener>(), "en_US"};
+  WindowServices window_{loop_, std::make_unique<platform::RecordingUrlOpener>(), "en_US", test::useFakeTunnel};
   screenkit::Services services_ = window_.services();
   bool sideMenu_ = false;
 };
@@ -108,8 +113,8 @@ TEST_F(ScreenBinding, MenuRowsSelectTheirScreenAndEscapeClosesTheMenu) {
 }
 
 TEST_F(ScreenBinding, PowerButtonAndCardDriveTheDashboardAndItsLookFollowsTheTunnel) {
-  test::WindowTunnel tunnel(services_, window_.root().urlLoader());
-  tunnel::HomeView home(tunnel.services(), screenkit::Binding<bool>::to(sideMenu_));
+  platform::FakeTunnelDaemon& daemon = test::fakeTunnel(window_.root());
+  tunnel::HomeView home(services_, screenkit::Binding<bool>::to(sideMenu_));
   auto adapter = bindHome(home);
   ScreenHost host("Dashboard", *adapter, {390, 844});
   tap(host, "powerButton");  // no server chosen yet
@@ -126,7 +131,7 @@ TEST_F(ScreenBinding, PowerButtonAndCardDriveTheDashboardAndItsLookFollowsTheTun
       {platform::VpnStatus::disconnected, "Connect", false, "powerButtonOff"},
   };
   for (const auto& look : looks) {
-    tunnel.daemon.setStatus(look.status);
+    daemon.setStatus(look.status);
     spinBriefly();
     EXPECT_EQ(adapter->value("buttonText").toString(), look.text);
     EXPECT_EQ(adapter->value("buttonDisabled").toBool(), look.disabled) << look.text;

@@ -92,7 +92,8 @@ class Screenshots : public ::testing::TestWithParam<Shape> {
 
 TEST_P(Screenshots, EveryScreenInItsMainStates) {
   QtMainLoop loop;
-  WindowServices window(loop, std::make_unique<platform::RecordingUrlOpener>(), GetParam().locale);
+  WindowServices window(loop, std::make_unique<platform::RecordingUrlOpener>(), GetParam().locale,
+                        test::useFakeTunnel);
   const screenkit::Services services = window.services();
 
   // Start-up: the splash, then the link table (which names the API domain).
@@ -190,11 +191,12 @@ TEST_P(Screenshots, EveryScreenInItsMainStates) {
   pickerAdapter->refresh();
   shoot("picker-change-protocol", "ServerPicker", *pickerAdapter);
 
-  // The dashboard and the kill switch over a tunnel core on the fake tunnel service.
-  test::WindowTunnel tunnel(services, window.root().urlLoader());
+  // The dashboard and the kill switch over the tunnel core on the fake tunnel service.
+  ASSERT_NE(services.tunnelCore, nullptr) << window.root().tunnelCoreError();
+  platform::FakeTunnelDaemon& daemon = test::fakeTunnel(window.root());
   keys::Preferences prefs = services.preferences;
   prefs.set(keys::pref::initialServerSelected, false);
-  tunnel::HomeView dashboard(tunnel.services(), screenkit::Binding<bool>::to(sideMenu));
+  tunnel::HomeView dashboard(services, screenkit::Binding<bool>::to(sideMenu));
   auto dashboardAdapter = bindHome(dashboard);
   dashboard.pressPower();  // before any server was chosen: "Connect Failed!"
   shoot("dashboard-select-server", "Dashboard", *dashboardAdapter,
@@ -211,19 +213,19 @@ TEST_P(Screenshots, EveryScreenInItsMainStates) {
   const auto addressShown = [&] { return dashboard.dashboard()->currentIpAddress.has_value(); };
   shoot("dashboard-disconnected", "Dashboard", *dashboardAdapter,
         [&] { ASSERT_TRUE(spinUntil(addressShown)); });
-  tunnel.daemon.setStatus(platform::VpnStatus::connecting);
+  daemon.setStatus(platform::VpnStatus::connecting);
   shoot("dashboard-connecting", "Dashboard", *dashboardAdapter, [&] {
     ASSERT_TRUE(spinUntil([&] { return dashboard.dashboard()->animation != "Connecting1"; }));
   });
-  tunnel.daemon.setStatus(platform::VpnStatus::connected);
+  daemon.setStatus(platform::VpnStatus::connected);
   shoot("dashboard-connected", "Dashboard", *dashboardAdapter, [&] {
     ASSERT_TRUE(spinUntil(addressShown));
-    tunnel.daemon.emitTraffic({.rxBytes = 9'000'000, .txBytes = 700'000, .uplink = 15'360, .downlink = 1'572'864});
+    daemon.emitTraffic({.rxBytes = 9'000'000, .txBytes = 700'000, .uplink = 15'360, .downlink = 1'572'864});
     spinBriefly();
   });
 
   bool killSwitch = false;
-  tunnel::SettingView setting(tunnel.services(), screenkit::Binding<bool>::to(killSwitch), nullptr);
+  tunnel::SettingView setting(services, screenkit::Binding<bool>::to(killSwitch), nullptr);
   setting.loadManager();
   auto settingAdapter = bindSetting(setting);
   shoot("kill-switch-off", "SettingScreen", *settingAdapter,

@@ -17,6 +17,7 @@ namespace corvane::ui {
 
 class StatusTray;
 class LifecycleBridge;
+class WindowLaunch;
 
 class WindowApp {
  public:
@@ -30,8 +31,11 @@ class WindowApp {
   WindowApp(const WindowApp&) = delete;
   WindowApp& operator=(const WindowApp&) = delete;
 
-  // Shows the root screen; null when the QML failed to load.
+  // Shows the root screen; null when the QML failed to load. The launch object follows the
+  // first frame.
   QQuickWindow* show();
+  // The launch object over the tunnel core; null before the first frame or without a core.
+  WindowLaunch* launched() const { return launch_.get(); }
 
   app::ContentView& root() { return root_; }
   screenkit::Services services() { return services_.services(); }
@@ -39,8 +43,13 @@ class WindowApp {
   bool hasTray() const { return tray_ != nullptr; }
 
  private:
+  void launch();
+
   QtMainLoop loop_;
   WindowServices services_;
+  // The launch object over the root's tunnel core (none when the core could not be opened);
+  // it goes before the services it uses.
+  std::unique_ptr<WindowLaunch> launch_;
   app::ContentView root_;
   std::unique_ptr<ModelAdapter> adapter_;
   // After the adapter, so that the QML holding it goes first.

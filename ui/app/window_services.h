@@ -1,6 +1,8 @@
 #pragma once
 // The services behind the window's screen models: the composition root over the Qt main
-// loop, with the window's own URL opener and the echo engine for the picker's latency.
+// loop, with the window's own URL opener, the echo engine for the picker's latency and the
+// tunnel side (the tunnel service's client and the tunnel core over it).
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,8 +19,10 @@ class WindowServices {
  public:
   // `opener` opens URLs outside the app; `localeIdentifier` picks the texts ("zh_CN").
   // Throws std::runtime_error with a readable message when a store cannot be opened.
+  // `adjust` may change the root's options last (tests hand in a fake tunnel service).
+  using Adjust = std::function<void(app::CompositionRoot::Options&)>;
   WindowServices(QtMainLoop& loop, std::unique_ptr<platform::UrlOpener> opener,
-                 std::string localeIdentifier);
+                 std::string localeIdentifier, const Adjust& adjust = {});
   WindowServices(const WindowServices&) = delete;
   WindowServices& operator=(const WindowServices&) = delete;
 

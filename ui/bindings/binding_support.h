@@ -29,6 +29,17 @@ inline QString localisedIf(const screenkit::Localization& locale,
   return english ? localised(locale, *english) : QString();
 }
 
+// A model's table of fixed texts, each a field under its name, in the model's language. The
+// language does not change while a screen is shown, so each is looked up once.
+template <std::size_t N>
+void addTexts(ModelAdapter& adapter, const screenkit::Localization& locale,
+              const screenkit::NamedText (&texts)[N]) {
+  for (const auto& named : texts) {
+    const QString shown = localised(locale, named.english);
+    adapter.addField(qs(named.name), [shown] { return shown; });
+  }
+}
+
 inline std::string text(const QVariant& value) { return value.toString().toStdString(); }
 
 // The adapter follows the model's "changed". The model may outlive the adapter (a screen

@@ -9,16 +9,8 @@ namespace corvane::ui {
 
 std::unique_ptr<ModelAdapter> bindLogin(screens::LoginView& m) {
   auto a = std::make_unique<ModelAdapter>();
-  const auto& l = m.locale;
-  a->addField("title", [&l] { return localised(l, "Welcome,\nlog in to your account"); });
+  addTexts(*a, m.locale, screens::LoginView::kTexts);
   a->addField("announcementTwo", [&m] { return qs(m.announcementTwo); });
-  a->addField("emailCaption", [&l] { return localised(l, "Email/Username"); });
-  a->addField("passwordCaption", [&l] { return localised(l, "Password"); });
-  a->addField("placeholder", [&l] { return localised(l, "| Type"); });
-  a->addField("newUserText", [&l] { return localised(l, "New user?"); });
-  a->addField("registerText", [&l] { return localised(l, "Register"); });
-  a->addField("forgetText", [&l] { return localised(l, "Forget Password?"); });
-  a->addField("loginText", [&l] { return localised(l, "Login"); });
   a->addField("registerUnderline", [&m] { return m.registerUnderline(); });
   a->addField("forgetUnderline", [&m] { return m.forgetUnderline(); });
   a->addInput("email", [&m] { return qs(m.email); }, [&m](const QVariant& v) { m.email = text(v); });

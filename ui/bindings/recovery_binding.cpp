@@ -2,22 +2,16 @@
 #include "screens/forget_pass_success.h"
 #include "screens/forget_pass_view.h"
 #include "screens/login_view.h"
-#include "screenkit/oops_alert.h"
 #include "screens/set_new_pass_view.h"
 #include "ui/bindings/binding_support.h"
+#include "ui/bindings/form_bindings.h"
 #include "ui/bindings/screen_bindings.h"
 
 namespace corvane::ui {
 
 std::unique_ptr<ModelAdapter> bindForgetPass(screens::ForgetPassView& m) {
   auto a = std::make_unique<ModelAdapter>();
-  const auto& l = m.locale;
-  a->addField("title", [&l] { return localised(l, "Reset password"); });
-  a->addField("emailCaption", [&l] { return localised(l, "Enter your registered email"); });
-  a->addField("placeholder", [&l] { return localised(l, "| Type"); });
-  a->addField("buttonText", [&l] { return localised(l, "Reset Password"); });
-  a->addField("returnText", [&l] { return localised(l, "Return to"); });
-  a->addField("logInText", [&l] { return localised(l, "Log In"); });
+  addTexts(*a, m.locale, screens::ForgetPassView::kTexts);
   a->addField("logInUnderline", [&m] { return m.logInUnderline(); });
   a->addInput("registerEmail", [&m] { return qs(m.registerEmail); },
               [&m](const QVariant& v) { m.registerEmail = text(v); });
@@ -34,32 +28,11 @@ std::unique_ptr<ModelAdapter> bindForgetPass(screens::ForgetPassView& m) {
 
 std::unique_ptr<ModelAdapter> bindSetNewPass(screens::SetNewPassView& m) {
   auto a = std::make_unique<ModelAdapter>();
-  const auto& l = m.locale;
-  a->addField("title", [&l] { return localised(l, "Set new password"); });
-  a->addField("passwordCaption", [&l] { return localised(l, "Password"); });
-  a->addField("rePasswordCaption", [&l] { return localised(l, "Please re-enter password"); });
-  a->addField("placeholder", [&l] { return localised(l, "| Type"); });
-  a->addField("buttonText", [&l] { return localised(l, "Save new password"); });
-  a->addInput("password", [&m] { return qs(m.password); },
-              [&m](const QVariant& v) { m.password = text(v); });
-  a->addInput("rePassword", [&m] { return qs(m.rePassword); },
-              [&m](const QVariant& v) { m.rePassword = text(v); });
-  a->addField("visible", [&m] { return m.visible; });
-  a->addField("visible2", [&m] { return m.visible2; });
-  a->addField("passwordIcon", [&m] { return qs(m.passwordIcon()); });
-  a->addField("rePasswordIcon", [&m] { return qs(m.rePasswordIcon()); });
-  a->addField("showProgress", [&m] { return m.showProgress; });
-  a->addField("notice", [&m] {
-    return m.showAlertPass() ? localised(m.locale, "Password Does Not Match!") : QString();
-  });
-  a->addField("fail", [&m] { return m.fail; });
-  a->addField("alertTitle", [&l] { return localised(l, screenkit::OopsAlert::title); });
-  a->addField("alertButton", [&l] { return localised(l, screenkit::OopsAlert::button); });
-  a->addField("alertMessage", [&m] { return qs(m.alertMessage()); });
-  a->addAction("toggleVisible", [&m](const QVariantList&) { m.toggleVisible(); });
-  a->addAction("toggleVisible2", [&m](const QVariantList&) { m.toggleVisible2(); });
+  addTexts(*a, m.locale, screens::SetNewPassView::kTexts);
+  addPasswordPair(*a, m);
+  addProgressAndOops(*a, m);
+  a->addField("notice", [&m] { return qs(m.notice()); });
   a->addAction("save", [&m](const QVariantList&) { m.saveNewPassword(); });
-  a->addAction("closeAlert", [&m](const QVariantList&) { m.closeAlert(); });
   a->addChild("next", [&m] { return static_cast<const void*>(m.successScreen()); },
               [&m] { return bindForgetPassSuccess(*m.successScreen()); });
   follow(*a, m);
@@ -67,13 +40,8 @@ std::unique_ptr<ModelAdapter> bindSetNewPass(screens::SetNewPassView& m) {
 }
 
 std::unique_ptr<ModelAdapter> bindForgetPassSuccess(screens::ForgetPassSuccess& m) {
-  using View = screens::ForgetPassSuccess;
   auto a = std::make_unique<ModelAdapter>();
-  auto locale = std::make_shared<screenkit::Localization>(screenkit::Localization::fromEnvironment());
-  a->addField("image", [] { return qs(View::kImage); });
-  a->addField("title", [locale] { return localised(*locale, View::kTitle); });
-  a->addField("buttonText", [locale] { return localised(*locale, View::kButton); });
-  a->addAction("goToLogin", [&m](const QVariantList&) { m.goToLoginTapped(); });
+  addSuccessScreen(*a, m);
   a->addChild("login", [&m] { return static_cast<const void*>(m.login()); },
               [&m] { return bindLogin(*m.login()); });
   follow(*a, m);

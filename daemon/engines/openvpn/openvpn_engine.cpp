@@ -10,7 +10,6 @@
 #include <cerrno>
 
 #include "daemon/engines/openvpn/management_event.h"
-#include "platform/process/process_environment.h"
 
 namespace corvane::daemon::engines::openvpn {
 namespace {
@@ -31,10 +30,10 @@ constexpr const char* kAccountRefused = "the server refused the user name or pas
 }  // namespace
 
 OpenVpnEngine::OpenVpnEngine(OpenVpnConfig config, engine::EngineContext context, engine::TunnelNetwork network)
-    : config_(std::move(config)), context_(std::move(context)), network_(std::move(network)) {}
+    : config_(std::move(config)), context_(std::move(context)), network_(std::move(network)), program_(context_) {}
 
 OpenVpnEngine::~OpenVpnEngine() {
-  if (process_ || state_ != EngineState::exited) {
+  if (program_.started() || state_ != EngineState::exited) {
     stopping_ = true;
     tearDown();
   }
@@ -82,26 +81,9 @@ std::optional<EngineError> OpenVpnEngine::start(StateCallback onState) {
   explicit_bzero(text.data(), text.size());
   if (!written) return EngineError::failed(fmt::format("cannot write {}: {}", path.string(), strerror(errno)));
 
-  platform::ProcessOptions options;
-  options.argv = {context_.programDir.empty() ? std::string("openvpn") : (context_.programDir / "openvpn").string(),
-                  "--config", path.string()};
-  auto environment = platform::ProcessEnvironment::current();
-  if (environment.find("PATH") == nullptr) environment.set("PATH", "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin");
-  options.environment = environment.entries();
-  options.workingFolder = context_.runtimeDir;
-  options.stdoutStream = platform::ChildStream::devNull();
-  options.newProcessGroup = true;
-  auto process = platform::Process::start(std::move(options));
-  if (!process) {
-    if (process.error().code == ENOENT || process.error().code == EACCES) {
-      return EngineError::missing(fmt::format("openvpn cannot be run: {}", process.error().description));
-    }
-    return EngineError::failed(fmt::format("openvpn did not start: {}", process.error().description));
-  }
-  process_.emplace(std::move(*process));
-  if (process_->exitFd() >= 0) {
-    exitWatch_ = context_.loop.watchReadable(process_->exitFd(), [this] { onProgramExit(); });
-  }
+  auto started = program_.start("openvpn", {"--config", path.string()}, {},
+                                [this](const platform::ProcessExit& exit) { onProgramExit(exit); });
+  if (started) return started;
   state_ = EngineState::starting;
   startedAt_ = context_.loop.now();
   waitForManagement();
@@ -110,8 +92,7 @@ std::optional<EngineError> OpenVpnEngine::start(StateCallback onState) {
 
 void OpenVpnEngine::waitForManagement() {
   timer_ = 0;
-  if (stopping_ || !process_) return;
-  if (!process_->running()) return onProgramExit();
+  if (stopping_ || !program_.checkRunning()) return;
   int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
@@ -204,14 +185,12 @@ void OpenVpnEngine::checkDeadline() {
   timer_ = context_.loop.postAfter(1s, [this] { checkDeadline(); });
 }
 
-void OpenVpnEngine::onProgramExit() {
-  if (stopping_ || !process_) return;
-  auto exit = process_->tryWait();
-  if (!exit) return;
+void OpenVpnEngine::onProgramExit(const platform::ProcessExit& exit) {
+  if (stopping_) return;
   // Its last words may still be unread (a refused account, say): they tell more than the exit.
   if (managementWatch_ != 0) readManagement();
   if (stopping_) return;
-  fail(fmt::format("openvpn exited ({})", exit->describe()));
+  fail(fmt::format("openvpn exited ({})", exit.describe()));
 }
 
 void OpenVpnEngine::fail(std::string message) {
@@ -228,19 +207,15 @@ void OpenVpnEngine::report(EngineState state, std::optional<EngineError> error) 
 void OpenVpnEngine::tearDown() {
   if (timer_ != 0) context_.loop.cancel(timer_);
   timer_ = 0;
-  if (exitWatch_ != 0) context_.loop.unwatch(exitWatch_);
-  exitWatch_ = 0;
   if (managementWatch_ != 0) context_.loop.unwatch(managementWatch_);
   managementWatch_ = 0;
   if (management_ >= 0) close(management_);
   management_ = -1;
   // SIGTERM lets openvpn remove its routes and its interface itself.
-  if (process_) {
-    (void)process_->stop(kStopGrace);
-    process_.reset();
-  }
+  program_.stop(kStopGrace);
   std::error_code ignored;
   std::filesystem::remove(context_.runtimeDir / "openvpn.conf", ignored);
+  std::filesystem::remove(accountPath(), ignored);
   std::filesystem::remove(socketPath(), ignored);
   state_ = EngineState::exited;
 }

@@ -8,6 +8,7 @@
 
 #include "daemon/engine/engine.h"
 #include "daemon/engine/engine_context.h"
+#include "daemon/engines/engine_program.h"
 #include "daemon/engines/openvpn/openvpn_config.h"
 #include "platform/mainloop/main_loop.h"
 #include "platform/process/process.h"
@@ -36,7 +37,7 @@ class OpenVpnEngine final : public engine::Engine {
   void handleLine(const std::string& line);
   void send(std::string_view command);
   void checkDeadline();
-  void onProgramExit();
+  void onProgramExit(const platform::ProcessExit& exit);
   void fail(std::string message);
   void report(engine::EngineState state, std::optional<engine::EngineError> error = std::nullopt);
   void tearDown();
@@ -44,14 +45,13 @@ class OpenVpnEngine final : public engine::Engine {
   OpenVpnConfig config_;
   engine::EngineContext context_;
   engine::TunnelNetwork network_;
-  std::optional<platform::Process> process_;
+  EngineProgram program_;
   StateCallback onState_;
   engine::EngineState state_ = engine::EngineState::starting;
   engine::TrafficCounters counters_;
   int management_ = -1;
   std::string pending_;
   platform::TimerId timer_ = 0;
-  platform::WatchId exitWatch_ = 0;
   platform::WatchId managementWatch_ = 0;
   platform::TimePoint startedAt_{};
   bool stopping_ = false;

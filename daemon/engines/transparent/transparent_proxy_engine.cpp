@@ -11,7 +11,6 @@
 #include "daemon/engines/orphan_programs.h"
 #include "daemon/engines/transparent/loopback_port.h"
 #include "daemon/net/nftables.h"
-#include "platform/process/process_environment.h"
 
 namespace corvane::daemon::engines::transparent {
 namespace {
@@ -33,11 +32,12 @@ TransparentProxyEngine::TransparentProxyEngine(TransparentLaunch launch, Transpa
       rules_(std::move(rules)),
       context_(std::move(context)),
       network_(std::move(network)),
-      routing_(netlink_) {}
+      routing_(netlink_),
+      program_(context_) {}
 
 TransparentProxyEngine::~TransparentProxyEngine() {
   explicit_bzero(launch_.configText.data(), launch_.configText.size());
-  if (process_ || state_ != EngineState::exited) {
+  if (program_.started() || state_ != EngineState::exited) {
     stopping_ = true;
     tearDown();
   }
@@ -68,27 +68,12 @@ std::optional<EngineError> TransparentProxyEngine::start(StateCallback onState) 
   removeRules();
   if (auto error = writeConfig()) return error;
 
-  platform::ProcessOptions options;
-  options.argv = {context_.programDir.empty() ? launch_.program : (context_.programDir / launch_.program).string()};
-  options.argv.insert(options.argv.end(), launch_.argsBeforeFile.begin(), launch_.argsBeforeFile.end());
-  options.argv.push_back((context_.runtimeDir / launch_.configFileName).string());
-  options.argv.insert(options.argv.end(), launch_.argsAfterFile.begin(), launch_.argsAfterFile.end());
-  auto environment = platform::ProcessEnvironment::current();
-  if (environment.find("PATH") == nullptr) environment.set("PATH", "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin");
-  options.environment = environment.entries();
-  options.stdoutStream = platform::ChildStream::devNull();
-  options.newProcessGroup = true;
-  auto process = platform::Process::start(std::move(options));
-  if (!process) {
-    if (process.error().code == ENOENT || process.error().code == EACCES) {
-      return EngineError::missing(fmt::format("{} cannot be run: {}", launch_.program, process.error().description));
-    }
-    return EngineError::failed(fmt::format("{} did not start: {}", launch_.program, process.error().description));
-  }
-  process_.emplace(std::move(*process));
-  if (process_->exitFd() >= 0) {
-    exitWatch_ = context_.loop.watchReadable(process_->exitFd(), [this] { onProgramExit(); });
-  }
+  std::vector<std::string> args = launch_.argsBeforeFile;
+  args.push_back((context_.runtimeDir / launch_.configFileName).string());
+  args.insert(args.end(), launch_.argsAfterFile.begin(), launch_.argsAfterFile.end());
+  auto started = program_.start(launch_.program, args, {},
+                                [this](const platform::ProcessExit& exit) { onProgramExit(exit); });
+  if (started) return started;
   state_ = EngineState::starting;
   startedAt_ = context_.loop.now();
   waitForListener();
@@ -96,8 +81,7 @@ std::optional<EngineError> TransparentProxyEngine::start(StateCallback onState) 
 }
 
 void TransparentProxyEngine::waitForListener() {
-  if (stopping_ || !process_) return;
-  if (!process_->running()) return onProgramExit();
+  if (stopping_ || !program_.checkRunning()) return;
   bool listening = true;
   for (auto port : launch_.listenPorts) listening = listening && listensOnLoopback(port);
   if (!listening) {
@@ -134,11 +118,9 @@ engine::TrafficCounters TransparentProxyEngine::counters() {
   return counters;
 }
 
-void TransparentProxyEngine::onProgramExit() {
-  if (stopping_ || !process_) return;
-  auto exit = process_->tryWait();
-  if (!exit) return;  // woken early; the descriptor fires again when it really ends
-  fail(fmt::format("{} exited ({})", launch_.program, exit->describe()));
+void TransparentProxyEngine::onProgramExit(const platform::ProcessExit& exit) {
+  if (stopping_) return;
+  fail(fmt::format("{} exited ({})", launch_.program, exit.describe()));
 }
 
 void TransparentProxyEngine::fail(std::string message) {
@@ -155,14 +137,9 @@ void TransparentProxyEngine::report(EngineState state, std::optional<EngineError
 void TransparentProxyEngine::tearDown() {
   if (timer_ != 0) context_.loop.cancel(timer_);
   timer_ = 0;
-  if (exitWatch_ != 0) context_.loop.unwatch(exitWatch_);
-  exitWatch_ = 0;
   // The table goes first: once the program is gone, traffic sent to its port would vanish.
   removeRules();
-  if (process_) {
-    (void)process_->stop(kStopGrace);
-    process_.reset();
-  }
+  program_.stop(kStopGrace);
   std::error_code ignored;
   std::filesystem::remove(context_.runtimeDir / launch_.configFileName, ignored);
   state_ = EngineState::exited;

@@ -8,6 +8,7 @@
 
 #include "daemon/engine/engine.h"
 #include "daemon/engine/engine_context.h"
+#include "daemon/engines/engine_program.h"
 #include "daemon/engines/transparent/transparent_launch.h"
 #include "daemon/engines/transparent/transparent_routing.h"
 #include "daemon/engines/transparent/transparent_rules.h"
@@ -37,7 +38,7 @@ class TransparentProxyEngine final : public engine::Engine {
  private:
   std::optional<engine::EngineError> writeConfig();
   void waitForListener();
-  void onProgramExit();
+  void onProgramExit(const platform::ProcessExit& exit);
   void fail(std::string message);
   void report(engine::EngineState state, std::optional<engine::EngineError> error = std::nullopt);
   void tearDown();
@@ -48,11 +49,10 @@ class TransparentProxyEngine final : public engine::Engine {
   engine::TunnelNetwork network_;
   net::Netlink netlink_;
   TransparentRouting routing_;
-  std::optional<platform::Process> process_;
+  EngineProgram program_;
   StateCallback onState_;
   engine::EngineState state_ = engine::EngineState::starting;
   platform::TimerId timer_ = 0;
-  platform::WatchId exitWatch_ = 0;
   platform::TimePoint startedAt_{};
   bool stopping_ = false;
 };

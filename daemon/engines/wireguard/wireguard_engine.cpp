@@ -9,7 +9,6 @@
 #include <ctime>
 
 #include "daemon/net/routing_ids.h"
-#include "platform/process/process_environment.h"
 
 namespace corvane::daemon::engines::wireguard {
 namespace {
@@ -34,11 +33,6 @@ constexpr auto kLinkPoll = 1s;
 constexpr std::int64_t kHandshakeStaleSeconds = 180 + 15;
 constexpr auto kStopGrace = 2s;
 
-std::string programPath(const engine::EngineContext& context) {
-  if (context.programDir.empty()) return "wireguard-go";
-  return (context.programDir / "wireguard-go").string();
-}
-
 }  // namespace
 
 WireGuardEngine::WireGuardEngine(WireGuardConfig config, engine::EngineContext context, engine::TunnelNetwork network)
@@ -46,10 +40,11 @@ WireGuardEngine::WireGuardEngine(WireGuardConfig config, engine::EngineContext c
       context_(std::move(context)),
       network_(std::move(network)),
       routing_(netlink_),
-      uapi_(UapiClient::socketFor(context_.interfaceName)) {}
+      uapi_(UapiClient::socketFor(context_.interfaceName)),
+      program_(context_) {}
 
 WireGuardEngine::~WireGuardEngine() {
-  if (process_ || state_ != EngineState::exited) {
+  if (program_.started() || state_ != EngineState::exited) {
     stopping_ = true;
     tearDown();
   }
@@ -62,26 +57,10 @@ std::optional<EngineError> WireGuardEngine::start(StateCallback onState) {
   std::error_code ignored;
   std::filesystem::remove(uapi_.socketFor(context_.interfaceName), ignored);
 
-  platform::ProcessOptions options;
-  options.argv = {programPath(context_), "-f", context_.interfaceName};
-  auto environment = platform::ProcessEnvironment::current();
-  environment.set("WG_PROCESS_FOREGROUND", "1");
-  environment.set("LOG_LEVEL", "error");
-  if (environment.find("PATH") == nullptr) environment.set("PATH", "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin");
-  options.environment = environment.entries();
-  options.stdoutStream = platform::ChildStream::devNull();
-  options.newProcessGroup = true;
-  auto process = platform::Process::start(std::move(options));
-  if (!process) {
-    if (process.error().code == ENOENT || process.error().code == EACCES) {
-      return EngineError::missing(fmt::format("wireguard-go cannot be run: {}", process.error().description));
-    }
-    return EngineError::failed(fmt::format("wireguard-go did not start: {}", process.error().description));
-  }
-  process_.emplace(std::move(*process));
-  if (process_->exitFd() >= 0) {
-    exitWatch_ = context_.loop.watchReadable(process_->exitFd(), [this] { onProgramExit(); });
-  }
+  auto started = program_.start("wireguard-go", {"-f", context_.interfaceName},
+                                {{"WG_PROCESS_FOREGROUND", "1"}, {"LOG_LEVEL", "error"}},
+                                [this](const platform::ProcessExit& exit) { onProgramExit(exit); });
+  if (started) return started;
   state_ = EngineState::starting;
   startedAt_ = context_.loop.now();
   waitForSocket();
@@ -89,8 +68,7 @@ std::optional<EngineError> WireGuardEngine::start(StateCallback onState) {
 }
 
 void WireGuardEngine::waitForSocket() {
-  if (stopping_ || !process_) return;
-  if (!process_->running()) return onProgramExit();
+  if (stopping_ || !program_.checkRunning()) return;
   if (uapi_.socketExists()) return configure();
   if (context_.loop.now() - startedAt_ > kSocketWait) {
     return fail(fmt::format("wireguard-go made no configuration socket for {} within 5 s", context_.interfaceName));
@@ -143,7 +121,7 @@ void WireGuardEngine::watchLink() {
 }
 
 void WireGuardEngine::pollHandshake() {
-  if (stopping_ || !process_) return;
+  if (stopping_ || !program_.started()) return;
   auto device = uapi_.get();
   if (device && device->lastHandshake > 0) lastHandshake_ = device->lastHandshake;
   const bool fresh = lastHandshake_ > 0 && std::time(nullptr) - lastHandshake_ < kHandshakeStaleSeconds;
@@ -167,17 +145,15 @@ void WireGuardEngine::pollHandshake() {
 }
 
 engine::TrafficCounters WireGuardEngine::counters() {
-  if (!process_) return {};
+  if (!program_.started()) return {};
   auto device = uapi_.get();
   if (!device) return {};
   return {device->rxBytes, device->txBytes};
 }
 
-void WireGuardEngine::onProgramExit() {
-  if (stopping_ || !process_) return;
-  auto exit = process_->tryWait();
-  if (!exit) return;  // woken early; the descriptor fires again when it really ends
-  fail(fmt::format("wireguard-go exited ({})", exit->describe()));
+void WireGuardEngine::onProgramExit(const platform::ProcessExit& exit) {
+  if (stopping_) return;
+  fail(fmt::format("wireguard-go exited ({})", exit.describe()));
 }
 
 void WireGuardEngine::fail(std::string message) {
@@ -202,15 +178,10 @@ void WireGuardEngine::cancelTimer() {
 
 void WireGuardEngine::tearDown() {
   cancelTimer();
-  if (exitWatch_ != 0) context_.loop.unwatch(exitWatch_);
-  exitWatch_ = 0;
   if (linkWatchId_ != 0) context_.loop.unwatch(linkWatchId_);
   linkWatchId_ = 0;
   linkWatch_.reset();
-  if (process_) {
-    (void)process_->stop(kStopGrace);
-    process_.reset();
-  }
+  program_.stop(kStopGrace);
   routing_.remove();
   // wireguard-go removes its interface when it ends; after a SIGKILL it cannot.
   (void)netlink_.deleteLink(context_.interfaceName);

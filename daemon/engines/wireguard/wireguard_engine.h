@@ -8,6 +8,7 @@
 
 #include "daemon/engine/engine.h"
 #include "daemon/engine/engine_context.h"
+#include "daemon/engines/engine_program.h"
 #include "daemon/engines/wireguard/uapi_client.h"
 #include "daemon/engines/wireguard/wireguard_config.h"
 #include "daemon/engines/wireguard/wireguard_routing.h"
@@ -33,7 +34,7 @@ class WireGuardEngine final : public engine::Engine {
   void waitForSocket();
   void configure();
   void pollHandshake();
-  void onProgramExit();
+  void onProgramExit(const platform::ProcessExit& exit);
   void watchLink();
   void fail(std::string message);
   void report(engine::EngineState state, std::optional<engine::EngineError> error = std::nullopt);
@@ -47,11 +48,10 @@ class WireGuardEngine final : public engine::Engine {
   net::Netlink netlink_;
   WireGuardRouting routing_;
   UapiClient uapi_;
-  std::optional<platform::Process> process_;
+  EngineProgram program_;
   StateCallback onState_;
   engine::EngineState state_ = engine::EngineState::starting;
   platform::TimerId timer_ = 0;
-  platform::WatchId exitWatch_ = 0;
   std::optional<net::LinkWatch> linkWatch_;
   platform::WatchId linkWatchId_ = 0;
   platform::TimePoint startedAt_{};

@@ -10,12 +10,15 @@ std::string UserWalk::prepare(Protocol protocol, const std::string& probeUrl) {
   const nlohmann::json catalogue = {{"servers", {site->catalogueServer()}}};
   backend = NamespacedBackend::start(site->clientNamespace(), site->scratch() / "backend", catalogue.dump(), &why);
   if (!backend) return why;
-  ctl = std::make_unique<Corvanectl>(
-      site->clientNamespace(), site->scratch() / "app-home",
-      std::vector<std::string>{"CORVANE_API_HOST=" + backend->apiHost(), "CORVANE_CA_FILE=" + backend->caFile(),
-                               "CORVANE_TUNNELD_SOCKET=" + site->socketPath(),
-                               "CORVANE_IP_ECHO_URL=" + site->echoUrl(), "CORVANE_PROBE_URL=" + probeUrl});
+  ctl = std::make_unique<Corvanectl>(withProbe(probeUrl));
   return {};
+}
+
+Corvanectl UserWalk::withProbe(const std::string& probeUrl) const {
+  return Corvanectl(site->clientNamespace(), site->scratch() / "app-home",
+                    {"CORVANE_API_HOST=" + backend->apiHost(), "CORVANE_CA_FILE=" + backend->caFile(),
+                     "CORVANE_TUNNELD_SOCKET=" + site->socketPath(), "CORVANE_IP_ECHO_URL=" + site->echoUrl(),
+                     "CORVANE_PROBE_URL=" + probeUrl});
 }
 
 CtlResult UserWalk::run(const std::vector<std::string>& args, std::string* failure, const std::string& input) const {

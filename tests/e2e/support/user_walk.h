@@ -23,6 +23,8 @@ struct UserWalk {
   // login, protocol, select, and (WireGuard) the provisioned peer added to the server. Empty
   // when done; otherwise the failing command's output.
   std::string choose(const std::string& protocolWord, const std::string& serverName);
+  // The same corvanectl (same home) with another captive probe.
+  Corvanectl withProbe(const std::string& probeUrl) const;
   // Runs a command; `failure` gets its description (and the daemon's log) when it exits non-zero.
   CtlResult run(const std::vector<std::string>& args, std::string* failure, const std::string& input = {}) const;
 };

@@ -9,6 +9,9 @@
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qputenv("QT_QUICK_BACKEND", "software");
+  // A window built without the fake tunnel service must not find a tunnel service that
+  // happens to run on this machine.
+  qputenv("CORVANE_TUNNELD_SOCKET", "/nonexistent/corvane-gui-tests/tunneld.sock");
   corvane::ui::WindowEngine::prepareProcess();
   QApplication app(argc, argv);
   corvane::ui::WindowEngine::prepareApplication();

@@ -1,41 +1,22 @@
 #include "ui/support/window_tunnel.h"
 
-#include <stdexcept>
-
-#include "platform/paths/paths.h"
-#include "tunnelcore/core_setup.h"
+#include "platform/vpn/daemon_vpn_service.h"
 
 namespace corvane::test {
 
-WindowTunnel::WindowTunnel(screenkit::Services base, platform::UrlLoader& loader)
-    : daemon(base.mainLoop), vpn(daemon, base.notifications), base_(std::move(base)) {
-  const auto folders = tunnelcore::FilePath::fromPaths(platform::Paths::fromEnvironment());
-  if (!tunnelcore::CoreSetup(folders.sharedDirectory, folders.workingDirectory, folders.cacheDirectory, false)) {
-    throw std::runtime_error("CoreSetup failed under " + folders.sharedDirectory.string());
-  }
-  auto opened = tunnelcore::TunnelCore::open(folders, daemon, loader, base_.mainLoop, background_,
-                                             base_.notifications);
-  if (!opened) throw std::runtime_error(opened.error().toString());
-  core = std::move(*opened);
+void useFakeTunnel(app::CompositionRoot::Options& options) {
+  options.withTunnel = true;
+  options.makeVpn = [](platform::MainLoop& loop, platform::NotificationCenter& notifications, platform::Log) {
+    auto daemon = std::make_unique<platform::FakeTunnelDaemon>(loop);
+    app::TunnelSide side;
+    side.vpn = std::make_unique<platform::DaemonVpnService>(*daemon, notifications);
+    side.daemon = std::move(daemon);
+    return side;
+  };
 }
 
-WindowTunnel::~WindowTunnel() = default;
-
-screenkit::Services WindowTunnel::services() {
-  screenkit::Services s = base_;
-  return screenkit::Services{.preferences = s.preferences,
-                             .groupPreferences = s.groupPreferences,
-                             .keychain = s.keychain,
-                             .api = s.api,
-                             .notifications = s.notifications,
-                             .mainLoop = s.mainLoop,
-                             .opener = s.opener,
-                             .vpn = vpn,
-                             .log = s.log,
-                             .latency = s.latency,
-                             .localeIdentifier = s.localeIdentifier,
-                             .makeRoot = s.makeRoot,
-                             .tunnelCore = core.get()};
+platform::FakeTunnelDaemon& fakeTunnel(app::CompositionRoot& root) {
+  return dynamic_cast<platform::FakeTunnelDaemon&>(*root.tunnelDaemon());
 }
 
 }  // namespace corvane::test

@@ -14,6 +14,7 @@
 #include "keys/notification_names.h"
 #include "keys/preference_key.h"
 #include "tunnel/home_view.h"
+#include "ui/app/window_launch.h"
 #include "screens/main_tabbed_view.h"
 #include "servers/server_list_view.h"
 #include "ui/app/window_app.h"
@@ -59,6 +60,9 @@ TEST(RealWindow, LogInOpenThePickerAndChooseAServer) {
   setenv("CORVANE_HOME", home.c_str(), 1);
   setenv("CORVANE_API_HOST", backend.apiHost().c_str(), 1);
   setenv("CORVANE_CA_FILE", backend.caFile().c_str(), 1);
+  // No tunnel service: the window's tunnel side must still start (its VPN service has no
+  // managers), whatever service may run on this machine.
+  setenv("CORVANE_TUNNELD_SOCKET", (home / "no-tunneld.sock").c_str(), 1);
 
   {
     WindowApp app({.localeIdentifier = "en_US", .tray = false});
@@ -69,6 +73,9 @@ TEST(RealWindow, LogInOpenThePickerAndChooseAServer) {
     QQuickWindow* window = app.show();
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    // The launch object follows the first frame and runs its start-up sequence to the end.
+    ASSERT_TRUE(spinUntil([&] { return app.launched() != nullptr && app.launched()->delegate().startupFinished(); }));
+    EXPECT_NE(app.launched()->delegate().profileServer(), nullptr);
 
     // The splash gives way to the login screen; the e-mail field has the focus.
     ASSERT_TRUE(spinUntil([&] { return app.root().shown() == app::ContentView::Child::login; }));
