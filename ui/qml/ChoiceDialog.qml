@@ -32,6 +32,7 @@ Popup {
             font.bold: true
             font.pixelSize: Theme.caption
             horizontalAlignment: Text.AlignHCenter
+            visible: text.length > 0
         }
         AppText {
             width: parent.width

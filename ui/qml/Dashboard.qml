@@ -277,7 +277,11 @@ FocusScope {
                     Flickable {
                         id: announcementBox
                         anchors.fill: parent
-                        anchors.margins: 8
+                        // Three whole lines of 14-point text fit the 60-point box.
+                        anchors.leftMargin: 8
+                        anchors.rightMargin: 8
+                        anchors.topMargin: 4
+                        anchors.bottomMargin: 4
                         clip: true
                         contentHeight: announcementText.height
                         boundsBehavior: Flickable.StopAtBounds

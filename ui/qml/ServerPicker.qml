@@ -214,41 +214,13 @@ FocusScope {
     }
     ProgressOverlay { running: screen.model.fetchingConfig }
 
-    // The change-protocol prompt.
-    Popup {
-        id: prompt
-        property bool overlay: true
-        visible: screen.model.changeProtocolAlert
-        modal: true
-        closePolicy: Popup.NoAutoClose
-        x: parent ? (parent.width - width) / 2 : 0
-    y: parent ? (parent.height - height) / 2 : 0
-        width: Math.min(screen.width * 0.85, 360)
-        padding: 20
-        background: Rectangle { radius: 14; color: Theme.panel }
-        contentItem: Column {
-            spacing: 14
-            focus: true
-            Keys.onEscapePressed: screen.model.act("skip")
-            AppText {
-                width: parent.width
-                text: screen.model.promptMessage
-                horizontalAlignment: Text.AlignHCenter
-            }
-            PrimaryButton {
-                width: parent.width
-                implicitHeight: 44
-                focus: true
-                text: screen.model.disconnectText
-                onClicked: screen.model.act("disconnect")
-            }
-            PrimaryButton {
-                width: parent.width
-                implicitHeight: 44
-                text: screen.model.skipText
-                onClicked: screen.model.act("skip")
-                background: Rectangle { radius: Theme.controlRadius; color: Theme.secondaryText }
-            }
-        }
+    // The change-protocol prompt. The model is gone for a moment while the picker closes.
+    ChoiceDialog {
+        visible: screen.model ? screen.model.changeProtocolAlert : false
+        message: screen.model ? screen.model.promptMessage : ""
+        acceptText: screen.model ? screen.model.disconnectText : ""
+        rejectText: screen.model ? screen.model.skipText : ""
+        onAccepted: screen.model.act("disconnect")
+        onRejected: screen.model.act("skip")
     }
 }
