@@ -14,9 +14,9 @@ int runAbout(const GlobalOptions& global) {
   screens::MainTabbedView main(session.services());
   main.setPresentSideMenu(true);
   main.sideMenuView().tapRow(screens::SideMenuRowType::aboutUs);
-  // The row opens the stored link only when it forms a valid URL.
+  // The row opens the stored link only when it forms a URL of a scheme the client opens.
   const auto link = session.preferences().get(keys::pref::aboutUsLink);
-  if (!link || !platform::formsValidUrl(*link)) return failWith(global, "no valid about link is stored");
+  if (!link || !platform::isOpenableUrl(*link)) return failWithLink(global, "about", link);
   printRecordedUrls(session, global);  // where no desktop could open it
   emit(global, {{"opened", *link}}, session.recordedUrls().empty() ? "Opened " + *link : "");
   return kExitOk;

@@ -42,4 +42,10 @@ void printRecordedUrls(ClientSession& session, const GlobalOptions& global) {
   for (const std::string& url : session.recordedUrls()) std::cout << "open: " << url << "\n";
 }
 
+int failWithLink(const GlobalOptions& global, const std::string& what, const std::optional<std::string>& stored) {
+  if (!stored || stored->empty()) return failWith(global, "no " + what + " link is stored");
+  return failWith(global, "the stored " + what + " link `" + *stored +
+                              "' is not a URL the client opens (http, https, mailto or tg)");
+}
+
 }  // namespace corvane::cli

@@ -25,6 +25,10 @@ bool ensureDomain(ClientSession& session, const GlobalOptions& global);
 // True when "loggedIn" is set; otherwise prints the hint to sign in first.
 bool requireSignedIn(ClientSession& session, const GlobalOptions& global);
 
+// The failure of a row that opens a stored link which is missing or not openable (see
+// platform::isOpenableUrl): the message quotes the stored text. Returns kExitFailure.
+int failWithLink(const GlobalOptions& global, const std::string& what, const std::optional<std::string>& stored);
+
 // Prints the URLs the models opened where no desktop could open them.
 void printRecordedUrls(ClientSession& session, const GlobalOptions& global);
 

@@ -2,6 +2,8 @@
 // The server picker as the commands reach it: the main container's dashboard presents it,
 // and it refreshes the catalogue as it appears.
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "client_session.h"
 #include "tunnel/home_view.h"
@@ -17,6 +19,14 @@ struct PickerSession {
     list = home.serverList();
     list->appear();
     session.runUntil([this] { return list->refreshed(); }, kFlowLimit);
+  }
+
+  // Why the catalogue could not be fetched (backend down, refused sign-in, no answer in
+  // time); none when the refresh succeeded.
+  std::optional<std::string> refreshFailure() const {
+    if (!list->refreshed()) return "the backend did not answer in time";
+    if (const auto& error = list->refreshError()) return error->toString();
+    return std::nullopt;
   }
 
   screens::MainTabbedView main;

@@ -26,6 +26,8 @@ int runSelect(const GlobalOptions& global, const std::string& name) {
       services.notifications.addObserver(std::string(keys::kConnectFromServer),
                                          [&] { ++connectPosts; }));
   PickerSession picker(session);
+  // Without the catalogue no name can be found: that is the backend's failure, not a usage error.
+  if (auto failure = picker.refreshFailure()) return failWith(global, "the server list could not be fetched: " + *failure);
   servers::ServerListView& list = *picker.list;
   const api::IPBundle* server = findServer(list, name);
   if (server == nullptr) {

@@ -26,6 +26,8 @@ int runServers(const GlobalOptions& global, const ServersOptions& options) {
   ClientSession session({.withLatency = options.ping});
   if (!requireSignedIn(session, global)) return kExitFailure;
   PickerSession picker(session);
+  // An empty list printed with success would hide a backend that is down.
+  if (auto failure = picker.refreshFailure()) return failWith(global, "the server list could not be fetched: " + *failure);
   servers::ServerListView& list = *picker.list;
   // Only the filter follows --protocol; the stored choice stays as it is.
   if (protocol) list.flags.select(*protocol);

@@ -1,5 +1,6 @@
 // corvanectl support email|chat: the support screen's two rows.
 #include "command_support.h"
+#include "keys/preference_key.h"
 #include "screens/main_tabbed_view.h"
 #include "screens/support_view.h"
 
@@ -14,7 +15,10 @@ int runSupport(const GlobalOptions& global, const std::string& row) {
   main.sideMenuView().tapRow(screens::SideMenuRowType::getSupport);
   screens::SupportView& support = *main.support();
   const auto opened = row == "email" ? support.tapEmail() : support.tapChat();
-  if (!opened) return failWith(global, "no valid " + row + " link is stored");
+  if (!opened) {
+    return failWithLink(global, row,
+                        session.preferences().get(row == "email" ? keys::pref::emailLink : keys::pref::whatsappLink));
+  }
   printRecordedUrls(session, global);  // where no desktop could open it
   emit(global, {{"opened", *opened}}, session.recordedUrls().empty() ? "Opened " + *opened : "");
   return kExitOk;

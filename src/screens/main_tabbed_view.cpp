@@ -75,7 +75,7 @@ void MainTabbedView::logOut() {
 
 void MainTabbedView::openAboutPage() {
   const auto link = services_.preferences.get(keys::pref::aboutUsLink);
-  if (link && platform::formsValidUrl(*link)) services_.opener.open(*link);
+  if (link && platform::isOpenableUrl(*link)) services_.opener.open(*link);
 }
 
 void MainTabbedView::syncChildren() {

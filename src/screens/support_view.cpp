@@ -10,13 +10,15 @@ SupportView::SupportView(screenkit::Services services, screenkit::Binding<bool> 
 
 std::string SupportView::supportEmailUrl() const {
   const std::string address = services_.preferences.get(keys::pref::emailLink).value_or("");
-  return platform::percentEncodeQuery("mailto:" + address + "?subject=" + "&body=");
+  // The address is encoded as one recipient, so a stored "x@y?attach=...&bcc=..." adds no
+  // header fields; the rest is fixed text.
+  return "mailto:" + platform::percentEncodeMailAddress(address) + "?subject=" + "&body=";
 }
 
 std::optional<std::string> SupportView::tapEmail() {
   std::optional<std::string> opened;
   const std::string url = supportEmailUrl();
-  if (platform::formsValidUrl(url)) {
+  if (platform::isOpenableUrl(url)) {
     services_.opener.open(url);
     opened = url;
   }
@@ -27,7 +29,7 @@ std::optional<std::string> SupportView::tapEmail() {
 std::optional<std::string> SupportView::tapChat() {
   std::optional<std::string> opened;
   const auto link = services_.preferences.get(keys::pref::whatsappLink);
-  if (link && platform::formsValidUrl(*link)) {
+  if (link && platform::isOpenableUrl(*link)) {
     services_.opener.open(*link);
     opened = *link;
   }

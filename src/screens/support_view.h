@@ -23,13 +23,13 @@ class SupportView : public screenkit::ScreenModel {
   static constexpr std::string_view kTitle = "Plans";
 
   // The rows' actions. Each returns what it opened, or none when the stored link made no
-  // valid URL (then nothing is opened).
+  // valid URL or one of a scheme the client does not open (then nothing is opened).
   std::optional<std::string> tapEmail();
   std::optional<std::string> tapChat();
   // The "Close" control: back to the dashboard.
   void tapClose();
 
-  // "mailto:" + the stored address + "?subject=" + "&body=", percent-encoded for a query.
+  // "mailto:" + the stored address, percent-encoded as one recipient, + "?subject=" + "&body=".
   std::string supportEmailUrl() const;
 };
 

@@ -64,14 +64,16 @@ void ServerListView::appear() {
       });
   readProtocolKeys();
   refreshed_ = false;
+  refreshError_.reset();
   changed();
   const std::string username = prefs.get(keys::pref::username).value_or("");
   const std::string password = prefs.get(keys::pref::password).value_or("");
   services_.api.login(username, password, [this, hop = hop()](Result<api::User> result) {
     if (!result) {
       hop.services.log.info("Login error: " + result.error().toString());
-      hop([this] {
+      hop([this, error = result.error()] {
         refreshed_ = true;
+        refreshError_ = error;
         changed();
       });
       return;
@@ -84,6 +86,7 @@ void ServerListView::appear() {
     hop([this, fresh] {
       catalogue_ = fresh;
       refreshed_ = true;
+      refreshError_.reset();
       changed();
     });
   });

@@ -45,6 +45,9 @@ class ServerListView : public screenkit::ScreenModel {
   const std::vector<api::IPBundle>& ipBundle() const { return catalogue_->servers(); }
   // True once the catalogue refresh of the last appearance has answered (either way).
   bool refreshed() const { return refreshed_; }
+  // Why that refresh failed (the catalogue shown is then the one from before); none when it
+  // succeeded or has not answered yet.
+  const std::optional<Error>& refreshError() const { return refreshError_; }
 
   void appear();
   void setSearchText(std::string text);
@@ -88,6 +91,7 @@ class ServerListView : public screenkit::ScreenModel {
   // Shared with the sections handed out, which may outlive a refresh.
   std::shared_ptr<const ServerCatalogue> catalogue_ = std::make_shared<ServerCatalogue>();
   bool refreshed_ = false;
+  std::optional<Error> refreshError_;
   std::vector<std::unique_ptr<LatencyProbe>> probes_;
   platform::ObserverRegistration statusObserver_;
 };

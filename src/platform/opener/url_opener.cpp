@@ -3,11 +3,16 @@
 #include <cstdlib>
 #include <thread>
 
+#include "platform/opener/url_text.h"
 #include "platform/process/process.h"
 
 namespace corvane::platform {
 
 void XdgUrlOpener::open(const std::string& url) {
+  if (!isOpenableUrl(url)) {
+    log_.error("Refused to open a URL with an unsupported scheme: " + url);
+    return;
+  }
   ProcessOptions options;
   // The URL is one argument of its own: no shell ever sees it.
   options.argv = {"xdg-open", url};
@@ -22,6 +27,8 @@ void XdgUrlOpener::open(const std::string& url) {
 }
 
 void RecordingUrlOpener::open(const std::string& url) {
+  // What is recorded is shown to the user as opened: the same schemes only.
+  if (!isOpenableUrl(url)) return;
   std::lock_guard lock(mutex_);
   opened_.push_back(url);
 }

@@ -17,7 +17,8 @@ class UrlOpener {
 };
 
 // Hands the URL to xdg-open, which picks the desktop's handler. The child is spawned
-// without a shell (the URL is one argv entry) and reaped in the background.
+// without a shell (the URL is one argv entry) and reaped in the background. Only the schemes
+// of isOpenableUrl (url_text.h) are handed on; anything else is refused with a log line.
 class XdgUrlOpener final : public UrlOpener {
  public:
   explicit XdgUrlOpener(Log log) : log_(std::move(log)) {}
@@ -28,7 +29,8 @@ class XdgUrlOpener final : public UrlOpener {
 };
 
 // Where no desktop exists (a server, a test, the CLI over ssh) the URL is kept so that the
-// caller can show it: corvanectl prints what was opened.
+// caller can show it: corvanectl prints what was opened. URLs of other schemes than
+// isOpenableUrl's are refused here too.
 class RecordingUrlOpener final : public UrlOpener {
  public:
   void open(const std::string& url) override;

@@ -7,7 +7,7 @@
 #include "platform/support/child_process.h"
 #include "platform/support/scratch_folder.h"
 
-namespace corvane::app {
+namespace corvane::cli {
 namespace {
 
 using testing::ProgramRun;
@@ -68,4 +68,4 @@ TEST_F(CliHostileInput, TerminalControlsInPrintedTextAreShownEscaped) {
 }
 
 }  // namespace
-}  // namespace corvane::app
+}  // namespace corvane::cli

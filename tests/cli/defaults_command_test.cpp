@@ -7,7 +7,7 @@
 #include "platform/support/child_process.h"
 #include "platform/support/scratch_folder.h"
 
-namespace corvane::app {
+namespace corvane::cli {
 namespace {
 
 using testing::ProgramRun;
@@ -151,4 +151,4 @@ TEST_F(DefaultsCommand, GroupSelectsTheApplicationGroupStoreAndDeleteRemoves) {
 }
 
 }  // namespace
-}  // namespace corvane::app
+}  // namespace corvane::cli

@@ -12,7 +12,7 @@
 #include "api/support/backend_process.h"
 #include "corvane/build_config.h"
 
-namespace corvane::app {
+namespace corvane::cli {
 namespace {
 
 struct CtlRun {
@@ -100,4 +100,4 @@ TEST_F(CorvanectlTest, MainRoadWithJsonAndExitCodes) {
 }
 
 }  // namespace
-}  // namespace corvane::app
+}  // namespace corvane::cli
