@@ -3,10 +3,14 @@
 // drawing layer (the QML adapter, the CLI) listens to, and the way completions reach the
 // main loop. A model lives on the main loop; completions from the loader's queue and timers
 // are moved there through onMainLoop/after, and dropped when the model is gone by then.
+#include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
+#include "screenkit/change_listening.h"
 #include "screenkit/services.h"
 
 namespace corvane::screenkit {
@@ -15,21 +19,52 @@ class ScreenModel {
  public:
   explicit ScreenModel(Services services)
       : services_(std::move(services)), alive_(std::make_shared<int>(0)) {}
-  virtual ~ScreenModel() = default;
+  // The lifetime ends first, so listener registrations held elsewhere stop reaching in.
+  virtual ~ScreenModel() { alive_.reset(); }
   ScreenModel(const ScreenModel&) = delete;
   ScreenModel& operator=(const ScreenModel&) = delete;
 
-  // Called on the main loop after every action and every completion the model handled.
-  void addChangeListener(std::function<void()> listener) {
-    listeners_.push_back(std::move(listener));
+  using ListenerId = std::uint64_t;
+
+  // Called on the main loop after every action and every completion the model handled, until
+  // removed by the returned id.
+  ListenerId addChangeListener(std::function<void()> listener) {
+    const ListenerId id = nextListener_++;
+    listeners_.emplace_back(id, std::make_shared<std::function<void()>>(std::move(listener)));
+    return id;
+  }
+  // Ids that are unknown or already removed are ignored.
+  void removeChangeListener(ListenerId id) {
+    std::erase_if(listeners_, [id](const auto& entry) { return entry.first == id; });
+  }
+  // The same, removed when the registration goes (a view holds it for its own lifetime).
+  [[nodiscard]] ChangeListening listenForChanges(std::function<void()> listener) {
+    return ChangeListening(*this, alive_, addChangeListener(std::move(listener)));
   }
   void clearChangeListeners() { listeners_.clear(); }
 
  protected:
   void changed() {
-    // A listener may add listeners; iterate over a snapshot.
-    const auto listeners = listeners_;
-    for (const auto& listener : listeners) listener();
+    // A listener may add or remove listeners, or destroy this model: each one is called only
+    // if it is still registered when its turn comes, and none once the model is gone.
+    const auto snapshot = listeners_;
+    const std::weak_ptr<int> alive = alive_;
+    for (const auto& [id, listener] : snapshot) {
+      if (alive.expired()) return;
+      const bool registered = std::any_of(listeners_.begin(), listeners_.end(),
+                                          [id = id](const auto& entry) { return entry.first == id; });
+      if (registered) (*listener)();
+    }
+  }
+
+  // Stores what was typed into one of the model's input fields and reports "changed" when the
+  // value differs. Returns whether it did.
+  template <typename Field, typename Value>
+  bool setField(Field& field, Value&& value) {
+    if (field == value) return false;
+    field = std::forward<Value>(value);
+    changed();
+    return true;
   }
 
   // Runs `task` on the main loop, unless the model has been destroyed by then. Safe from any
@@ -81,7 +116,8 @@ class ScreenModel {
   }
 
   std::shared_ptr<int> alive_;
-  std::vector<std::function<void()>> listeners_;
+  std::vector<std::pair<ListenerId, std::shared_ptr<std::function<void()>>>> listeners_;
+  ListenerId nextListener_ = 1;
 };
 
 // Takes a child model off screen. Its owner may be inside one of the child's own actions or

@@ -19,6 +19,8 @@ class ForgetPassView : public screenkit::ScreenModel {
   ~ForgetPassView() override;
 
   std::string registerEmail;
+  // What the window types into the field; reports "changed" when the text differs.
+  bool setRegisterEmail(std::string text) { return setField(registerEmail, std::move(text)); }
   bool success = false;
   bool txtEmpty = false;
   bool showProgress = false;

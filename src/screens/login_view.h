@@ -28,6 +28,9 @@ class LoginView : public screenkit::ScreenModel {
   std::string announcementTwo;
   std::string email;
   std::string password;
+  // What the window types into the two fields; each reports "changed" when the text differs.
+  bool setEmail(std::string text) { return setField(email, std::move(text)); }
+  bool setPassword(std::string text) { return setField(password, std::move(text)); }
   bool visible;
   screenkit::Binding<bool> presentSideMenu;  // passed through, never changed here
   bool showProgress = false;

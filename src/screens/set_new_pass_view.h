@@ -20,6 +20,9 @@ class SetNewPassView : public screenkit::ScreenModel {
   std::string password;
   bool visible = false;
   std::string rePassword;
+  // What the window types into the two fields; each reports "changed" when the text differs.
+  bool setPassword(std::string text) { return setField(password, std::move(text)); }
+  bool setRePassword(std::string text) { return setField(rePassword, std::move(text)); }
   bool visible2 = false;
   bool success = false;
   bool fail = false;

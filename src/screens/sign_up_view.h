@@ -31,6 +31,11 @@ class SignUPView : public screenkit::ScreenModel {
   bool showProgress = false;
   bool fail = false;
   std::string username;
+  // What the window types into the fields; each reports "changed" when the text differs.
+  bool setEmail(std::string text) { return setField(email, std::move(text)); }
+  bool setPassword(std::string text) { return setField(password, std::move(text)); }
+  bool setRePassword(std::string text) { return setField(rePassword, std::move(text)); }
+  bool setUsername(std::string text) { return setField(username, std::move(text)); }
   screenkit::Localization locale;
 
   bool showAlertPass() const { return passNotice_.shown(); }
