@@ -96,7 +96,9 @@ TEST_F(CliPing, InterruptStopsAndPrintsTheSummary) {
   if (!testing::installed("timeout")) {
     GTEST_SKIP() << "needs coreutils timeout";
   }
-  const CliRun r = run("127.0.0.1 -i 0.05", "timeout --preserve-status -s INT 0.5 ");
+  // The interrupt must come after the handler is installed: a sanitizer build on a busy machine
+  // can take most of a second just to start, so give it two.
+  const CliRun r = run("127.0.0.1 -i 0.05", "timeout --preserve-status -s INT 2 ");
   EXPECT_EQ(r.exitCode, 0) << r.output;
   EXPECT_NE(r.output.find("--- 127.0.0.1 ping statistics ---"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("0% packet loss"), std::string::npos) << r.output;
