@@ -1,6 +1,8 @@
 #pragma once
 // Result<T>: either a value or an Error. Result<void> carries only success or an Error.
 // Checked with operator bool, as in `if (auto user = decodeUser(json)) use(*user);`.
+// A layer with its own failure vocabulary names it as the second argument
+// (the echo engine's `Result<T, PingError>`).
 #include <cassert>
 #include <optional>
 #include <utility>
@@ -10,11 +12,11 @@
 
 namespace corvane {
 
-template <typename T>
+template <typename T, typename E = Error>
 class [[nodiscard]] Result {
  public:
   Result(T value) : state_(std::in_place_index<0>, std::move(value)) {}  // NOLINT(implicit)
-  Result(Error error) : state_(std::in_place_index<1>, std::move(error)) {}  // NOLINT(implicit)
+  Result(E error) : state_(std::in_place_index<1>, std::move(error)) {}  // NOLINT(implicit)
 
   bool ok() const { return state_.index() == 0; }
   explicit operator bool() const { return ok(); }
@@ -27,26 +29,26 @@ class [[nodiscard]] Result {
   T* operator->() { return &value(); }
   const T* operator->() const { return &value(); }
 
-  const Error& error() const { assert(!ok()); return std::get<1>(state_); }
+  const E& error() const { assert(!ok()); return std::get<1>(state_); }
 
  private:
-  std::variant<T, Error> state_;
+  std::variant<T, E> state_;
 };
 
-template <>
-class [[nodiscard]] Result<void> {
+template <typename E>
+class [[nodiscard]] Result<void, E> {
  public:
   Result() = default;
-  Result(Error error) : error_(std::move(error)) {}  // NOLINT(implicit)
+  Result(E error) : error_(std::move(error)) {}  // NOLINT(implicit)
 
   static Result success() { return Result(); }
 
   bool ok() const { return !error_.has_value(); }
   explicit operator bool() const { return ok(); }
-  const Error& error() const { assert(!ok()); return *error_; }
+  const E& error() const { assert(!ok()); return *error_; }
 
  private:
-  std::optional<Error> error_;
+  std::optional<E> error_;
 };
 
 }  // namespace corvane
