@@ -56,6 +56,9 @@ TEST(CatalogueFileTest, FaultsNameTheirPath) {
       {"WireGuard without keys", with([](json& s) { s[0].erase("wireguard"); }), "lab.json: servers[0].wireguard: missing"},
       {"short public key", with([](json& s) { s[0]["wireguard"]["public_key"] = "abc="; }),
        "lab.json: servers[0].wireguard.public_key: expected the Base64 of 32 bytes, got `abc='"},
+      // The last letter's spare bits set: the same bytes as kWgKey, but not a text the tunnel service reads.
+      {"non-canonical public key", with([](json& s) { s[0]["wireguard"]["public_key"] = "HIgo9xNzJMWLKASShiTqIybxZ0U3wGLiUeJ1PKf8ykx="; }),
+       "lab.json: servers[0].wireguard.public_key: expected the Base64 of 32 bytes"},
       {"wireguard on OpenVPN", with([](json& s) { s[1]["wireguard"] = json::object(); }),
        "lab.json: servers[1].wireguard: only WireGuard servers"},
       {"duplicate ids", with([](json& s) { s[1]["vpn_server_id"] = 1; s[1]["ip_id"] = 10; }),

@@ -2,6 +2,8 @@
 // domain source and the backend share.
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "platform/core/base64.h"
 #include "platform/core/utf8.h"
 
@@ -71,6 +73,43 @@ TEST(Base64, StrictDecoding) {
       {"Zg===", std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(base64DecodeStrict(c.text), c.decoded) << c.text;
+}
+
+TEST(Base64, RulesWidenOrNarrowTheStrictForm) {
+  const Base64Rules link{.eitherAlphabet = true, .paddingOptional = true};
+  const Base64Rules canonical{.canonical = true};
+  struct Case {
+    std::string_view text;
+    Base64Rules rules;
+    std::optional<std::string> decoded;
+  };
+  const Case cases[] = {
+      // Links: either alphabet (even mixed), padding there, missing or overlong.
+      {"-_-_", link, std::string("\xFB\xFF\xBF")},
+      {"+_/-", link, std::string("\xFB\xFF\xFE")},
+      {"Zm9vYg", link, std::string("foob")},
+      {"Zm9vYg==", link, std::string("foob")},
+      {"Zm9vYg===", link, std::string("foob")},
+      {"Zm9vY", link, std::nullopt},  // one letter left over holds no byte
+      {"Zm9v Yg", link, std::nullopt},
+      {"Zm=9v", link, std::nullopt},
+      // Canonical: the spare bits of the last letter must be zero.
+      {"Zg==", canonical, std::string("f")},
+      {"Zh==", canonical, std::nullopt},
+      {"Zm8=", canonical, std::string("fo")},
+      {"Zm9=", canonical, std::nullopt},
+      {"Zh==", Base64Rules{}, std::string("f")},
+  };
+  for (const Case& c : cases) EXPECT_EQ(base64Decode(c.text, c.rules), c.decoded) << c.text;
+}
+
+TEST(Base64, DecodingIntoABufferRefusesWhatDoesNotFit) {
+  std::array<std::uint8_t, 4> out{};
+  EXPECT_EQ(base64DecodeInto("Zm9vYg==", out, {}), 4u);
+  EXPECT_EQ(std::string(out.begin(), out.end()), "foob");
+  EXPECT_EQ(base64DecodeInto("Zm9vYmE=", out, {}), std::nullopt);
+  EXPECT_EQ(base64DecodeInto("Zm9v", out, {}), 3u);
+  EXPECT_EQ(base64DecodeInto("Zm9v\n", out, {}), std::nullopt);
 }
 
 TEST(Base64, EncodingRoundTripsEveryTailLength) {

@@ -8,6 +8,7 @@
 #include "daemon/engines/json_text.h"
 #include "daemon/engines/shadowsocks/shadowsocks_fields.h"
 #include "daemon/engines/shadowsocks/shadowsocks_json.h"
+#include "platform/core/base64.h"
 
 namespace corvane::daemon::engines::shadowsocks {
 namespace {
@@ -22,28 +23,8 @@ std::optional<std::uint16_t> parsePort(std::string_view text) {
 }
 
 // Standard or URL-safe alphabet, padding optional (links in the wild use all four forms).
-std::optional<std::string> decodeBase64Loose(std::string_view text) {
-  while (!text.empty() && text.back() == '=') text.remove_suffix(1);
-  std::string out;
-  unsigned buffer = 0;
-  int bits = 0;
-  for (char c : text) {
-    int value = -1;
-    if (c >= 'A' && c <= 'Z') value = c - 'A';
-    else if (c >= 'a' && c <= 'z') value = c - 'a' + 26;
-    else if (c >= '0' && c <= '9') value = c - '0' + 52;
-    else if (c == '+' || c == '-') value = 62;
-    else if (c == '/' || c == '_') value = 63;
-    if (value < 0) return std::nullopt;
-    buffer = (buffer << 6) | static_cast<unsigned>(value);
-    bits += 6;
-    if (bits >= 8) {
-      bits -= 8;
-      out.push_back(static_cast<char>((buffer >> bits) & 0xff));
-    }
-  }
-  if (bits >= 6) return std::nullopt;  // one leftover character cannot hold a byte
-  return out;
+std::optional<std::string> decodeLinkBase64(std::string_view text) {
+  return platform::base64Decode(text, {.eitherAlphabet = true, .paddingOptional = true});
 }
 
 std::optional<std::string> percentDecode(std::string_view text) {
@@ -110,7 +91,7 @@ Result<ShadowsocksConfig> parseLink(std::string_view link) {
   const std::size_t at = link.rfind('@');
   if (at == std::string_view::npos) {
     // The older form: the whole "method:password@host:port" in Base64.
-    auto decoded = decodeBase64Loose(link);
+    auto decoded = decodeLinkBase64(link);
     if (!decoded) return configRefused("ss:// link: neither \"userinfo@host:port\" nor Base64");
     const std::size_t innerAt = decoded->rfind('@');
     if (innerAt == std::string::npos) return configRefused("ss:// link: the Base64 text holds no '@'");
@@ -121,7 +102,7 @@ Result<ShadowsocksConfig> parseLink(std::string_view link) {
   if (userInfo.find(':') != std::string_view::npos || userInfo.find('%') != std::string_view::npos) {
     plain = percentDecode(userInfo);
   } else {
-    plain = decodeBase64Loose(userInfo);
+    plain = decodeLinkBase64(userInfo);
   }
   if (!plain) return configRefused("ss:// link: cannot decode the user information");
   return fromParts(*plain, link.substr(at + 1));
