@@ -8,9 +8,12 @@
 
 #include <filesystem>
 
+#include "screens/forget_pass_view.h"
 #include "screens/login_view.h"
 #include "screens/main_tabbed_view.h"
+#include "screens/set_new_pass_view.h"
 #include "screens/sign_up_view.h"
+#include "servers/server_list_view.h"
 #include "tunnel/home_view.h"
 #include "tunnel/setting_view.h"
 #include "ui/app/window_services.h"
@@ -82,6 +85,44 @@ TEST_F(ScreenBinding, LoginFieldsTakeTypingInTabOrderAndRegisterOpensSignUp) {
 
   tap(host, "registerLink");
   EXPECT_NE(login.signUp(), nullptr);
+}
+
+// Each text field goes through its model's setter: typing redraws the screen once, the same
+// text again (a field re-assigned on focus change) redraws nothing.
+TEST_F(ScreenBinding, TypedTextReachesTheModelAndRedrawsOnlyWhenItChanged) {
+  screens::LoginView login(services_, "", false, screenkit::Binding<bool>::to(sideMenu_));
+  screens::SignUPView signUp(services_, [] {});
+  screens::ForgetPassView forget(services_, [] {});
+  screens::SetNewPassView newPass(services_);
+  servers::ProtocolSelection flags;
+  servers::ServerListView picker(services_, flags, [] {});
+  const auto loginA = bindLogin(login);
+  const auto signUpA = bindSignUp(signUp);
+  const auto forgetA = bindForgetPass(forget);
+  const auto newPassA = bindSetNewPass(newPass);
+  const auto pickerA = bindServerList(picker);
+  const struct {
+    ModelAdapter* adapter;
+    const char* input;
+    const std::string* field;
+  } inputs[] = {
+      {loginA.get(), "email", &login.email},           {loginA.get(), "password", &login.password},
+      {signUpA.get(), "username", &signUp.username},   {signUpA.get(), "email", &signUp.email},
+      {signUpA.get(), "password", &signUp.password},   {signUpA.get(), "rePassword", &signUp.rePassword},
+      {forgetA.get(), "registerEmail", &forget.registerEmail},
+      {newPassA.get(), "password", &newPass.password}, {newPassA.get(), "rePassword", &newPass.rePassword},
+      {pickerA.get(), "searchText", &picker.searchText},
+  };
+  for (const auto& in : inputs) {
+    int redraws = 0;
+    const auto counting = QObject::connect(in.adapter, &ModelAdapter::changed, [&] { ++redraws; });
+    in.adapter->setProperty(in.input, QStringLiteral("ann 安"));
+    EXPECT_EQ(*in.field, "ann 安") << in.input;
+    EXPECT_EQ(redraws, 1) << in.input;
+    in.adapter->setProperty(in.input, QStringLiteral("ann 安"));
+    EXPECT_EQ(redraws, 1) << in.input << ": the same text redrew the screen";
+    QObject::disconnect(counting);
+  }
 }
 
 TEST_F(ScreenBinding, PrivacyBoxTicksTheModel) {
