@@ -13,6 +13,7 @@
 #include "screens/main_tabbed_view.h"
 #include "screens/set_new_pass_view.h"
 #include "screens/sign_up_view.h"
+#include "screens/support_view.h"
 #include "servers/server_list_view.h"
 #include "tunnel/home_view.h"
 #include "tunnel/setting_view.h"
@@ -123,6 +124,21 @@ TEST_F(ScreenBinding, TypedTextReachesTheModelAndRedrawsOnlyWhenItChanged) {
     EXPECT_EQ(redraws, 1) << in.input << ": the same text redrew the screen";
     QObject::disconnect(counting);
   }
+}
+
+// The support screen speaks the services' language, whatever the environment says.
+TEST_F(ScreenBinding, SupportTextsFollowTheServicesLanguageNotTheEnvironment) {
+  const char* before = std::getenv("LC_ALL");
+  const std::string kept = before != nullptr ? before : "";
+  setenv("LC_ALL", "zh_CN.UTF-8", 1);
+  screens::SupportView support(services_, screenkit::Binding<bool>::to(sideMenu_));
+  auto adapter = bindSupport(support);
+  before != nullptr ? setenv("LC_ALL", kept.c_str(), 1) : unsetenv("LC_ALL");
+  EXPECT_EQ(adapter->value("title").toString(), "Plans");
+  const QVariantList rows = adapter->value("rows").toList();
+  ASSERT_EQ(rows.size(), 2);
+  EXPECT_EQ(rows[0].toMap().value("title").toString(), "Email");
+  EXPECT_EQ(rows[1].toMap().value("subtitle").toString(), "Get support via Telegram");
 }
 
 TEST_F(ScreenBinding, PrivacyBoxTicksTheModel) {
