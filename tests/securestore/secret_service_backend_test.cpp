@@ -282,7 +282,7 @@ TEST(SecItemBackendChoice, MovesTheFilesItemsToTheSecretServiceOnceChosen) {
   const SecItem odd = storedItem(kOddAccount, SecData{'s', 'e', 'c', 'r', 'e', 't', '2'});
   const SecItem same = storedItem("same", SecData{'s', 'e', 'c', 'r', 'e', 't', '3'});
   const SecItem clash = storedItem("clash", SecData{'s', 'e', 'c', 'r', 'e', 't', '4'});
-  for (const SecItem* one : {&full, &odd, &same, &clash}) {
+  for (const SecItem* one : std::initializer_list<const SecItem*>{&full, &odd, &same, &clash}) {
     ASSERT_EQ(file.add(storeRequest(*one)), secstatus::kSuccess);
   }
   {
@@ -310,7 +310,7 @@ TEST(SecItemBackendChoice, MovesTheFilesItemsToTheSecretServiceOnceChosen) {
   EXPECT_TRUE(logged(*sink, "Keychain: the Secret Service on the session bus"));
   EXPECT_TRUE(logged(*sink, "moved 3 item(s) from " + file.file().string()));
   EXPECT_TRUE(logged(*sink, "left the item (service \"Corvane\", account \"clash\")"));
-  for (const SecItem* one : {&full, &odd, &same}) {
+  for (const SecItem* one : std::initializer_list<const SecItem*>{&full, &odd, &same}) {
     SecItem stored;
     ASSERT_EQ(secrets->read(*one, stored), secstatus::kSuccess);
     EXPECT_EQ(stored, *one);
