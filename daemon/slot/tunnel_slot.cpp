@@ -37,11 +37,10 @@ void TunnelSlot::handle(SlotState::Next next) {
   for (int step = 0; next && step < 8; ++step) {
     state_ = std::move(next);
     since_ = std::time(nullptr);
-    // A loss or a stop is news at once; the table, DNS and store changes of entering the state
-    // take tens of milliseconds (nft, fsync), and their outcome follows in a second event.
-    // "Connected" waits for its side effects, so nothing is told to use a tunnel whose leak
-    // guard and DNS are not in place yet.
-    if (state_->status() != platform::tunneld::kStatusConnected) publishIfChanged();
+    // Each state is told once, when entering it is done: its fields (the kill switch's block,
+    // the error, the run) are then what they will stay, so a client never has to wait for a
+    // second event to learn them, and "connected" is never told before the leak guard and DNS
+    // are in place.
     next = state_->enter(context_);
     publishIfChanged();
   }
