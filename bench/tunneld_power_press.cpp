@@ -4,9 +4,10 @@
 //   app:    the power button is pressed on a ConnectButton over the tunnel core and the socket
 //           client, until "Connected" is stored (what the dashboard shows).
 // The difference of the medians is the app's overhead (goal: at most 30 ms). Both clients see
-// every event of both kinds of round, so each round first drains what the other one left:
-// otherwise the bare client's wait ends on the app round's stale "3" and the daemon looks
-// ten times faster than it is. Also printed, the two ends of the app round that are the app's
+// every event of both kinds of round. The bare client reads each round up to its one final
+// "1" (every status change is sent once), so it never meets a stale "3"; the app's loop is
+// given a moment before each press to take in the bare round's events, which it would
+// otherwise read after the press. Also printed, the two ends of the app round that are the app's
 // alone: power press → status 2 heard by the app's socket client (the daemon answers 2 within
 // a millisecond or two), and status 3 heard → "Connected" stored.
 // Needs root and wireguard-go. Usage: tunneld_power_press [ROUNDS]
@@ -98,15 +99,8 @@ int main(int argc, char** argv) {
   const auto word = [&] { return models.preferences.get(keys::pref::vpnStatus).value_or(""); };
   loop.runUntil([&] { return client.state().status == platform::VpnStatus::disconnected; }, 10s);
 
-  // Reads for a moment whatever the other round left queued (duplicates of 5 and 1 included).
-  const auto drain = [&] {
-    raw.waitForStatus([](const platform::tunneld::TunnelStatus&) { return false; }, 300ms);
-    loop.runUntil([] { return false; }, 50ms);
-  };
-
   std::vector<double> daemonMs, appMs, pressMs, modelMs;
   for (int i = 0; i < rounds; ++i) {
-    drain();
     auto start = request(platform::tunneld::Op::start);
     start.profile = platform::tunneld::Profile{"wireguard", bed->clientConfig(), "bench"};
     const auto t0 = Clock::now();
@@ -119,7 +113,7 @@ int main(int argc, char** argv) {
     raw.waitForStatus(platform::tunneld::kStatusDisconnected, 15s);
     loop.runUntil([&] { return client.state().status == platform::VpnStatus::disconnected; }, 15s);
 
-    drain();
+    loop.runUntil([] { return false; }, 50ms);
     heardConnecting = heardConnected = {};
     const auto t1 = Clock::now();
     button.pressPower();

@@ -17,6 +17,10 @@ pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 # corvane-tunneld sets addresses, routes and policy rules through netlink.
 pkg_check_modules(LIBNL_ROUTE REQUIRED IMPORTED_TARGET libnl-3.0 libnl-route-3.0)
 pkg_check_modules(LIBNFTABLES REQUIRED IMPORTED_TARGET libnftables)
+# ... and the tunnel's DNS through systemd-resolved's D-Bus API (sd-bus).
+pkg_check_modules(LIBSYSTEMD REQUIRED IMPORTED_TARGET libsystemd)
+# The keychain's Secret Service backend (CMakeLists.txt limits its headers to that backend).
+pkg_check_modules(LIBSECRET REQUIRED IMPORTED_TARGET libsecret-1)
 
 # Standalone Asio is header-only.
 add_library(corvane_asio INTERFACE)

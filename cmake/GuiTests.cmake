@@ -30,3 +30,14 @@ add_dependencies(gui_window_test corvane-backend)
 corvane_warnings(gui_window_test)
 add_test(NAME RealWindow.LogInOpenThePickerAndChooseAServer COMMAND gui_window_test)
 set_tests_properties(RealWindow.LogInOpenThePickerAndChooseAServer PROPERTIES LABELS gui TIMEOUT 120)
+
+# The desktop entry and the AppStream metadata, checked by the validators desktops use.
+find_program(CORVANE_DESKTOP_FILE_VALIDATE desktop-file-validate)
+find_program(CORVANE_APPSTREAMCLI appstreamcli)
+if(CORVANE_DESKTOP_FILE_VALIDATE AND CORVANE_APPSTREAMCLI)
+  add_test(NAME Packaging.DesktopEntryIsValid COMMAND ${CORVANE_DESKTOP_FILE_VALIDATE} --no-hints
+           ${CMAKE_SOURCE_DIR}/packaging/net.corvane.client.desktop)
+  add_test(NAME Packaging.AppStreamMetadataIsValid COMMAND ${CORVANE_APPSTREAMCLI} validate --no-net
+           ${CMAKE_SOURCE_DIR}/packaging/net.corvane.client.metainfo.xml)
+  set_tests_properties(Packaging.DesktopEntryIsValid Packaging.AppStreamMetadataIsValid PROPERTIES LABELS gui)
+endif()

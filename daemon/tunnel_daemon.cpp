@@ -2,8 +2,7 @@
 
 #include <sys/stat.h>
 
-#include "daemon/dns/resolv_conf_dns.h"
-#include "daemon/dns/resolved_dns.h"
+#include "daemon/dns/host_dns.h"
 #include "daemon/engines/builtin_engines.h"
 #include "daemon/leftover_cleanup.h"
 #include "daemon/net/routing_ids.h"
@@ -14,11 +13,7 @@ namespace corvane::daemon {
 TunnelDaemon::TunnelDaemon(DaemonSettings settings, platform::AsioMainLoop& loop, platform::Log log)
     : settings_(std::move(settings)), loop_(loop), log_(std::move(log)), firewall_() {
   engines::addBuiltinEngines(registry_);
-  if (dns::ResolvedDns::managesResolvConf(settings_.resolvConf)) {
-    dns_ = std::make_unique<dns::ResolvedDns>();
-  } else {
-    dns_ = std::make_unique<dns::ResolvConfDns>(settings_.resolvConf, settings_.stateDir / "resolv.conf.backup");
-  }
+  dns_ = std::make_unique<dns::HostDns>(settings_.resolvConf, settings_.stateDir / "resolv.conf.backup");
 }
 
 TunnelDaemon::~TunnelDaemon() {

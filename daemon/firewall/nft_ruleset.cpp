@@ -12,13 +12,27 @@ namespace {
 // hop (and so an IPv6 server) takes, they carry nothing of the user's, and the hop limits the
 // kernel sends them with (255 for discovery, 1 for reports) keep them on the link; a receiver
 // drops discovery packets with any other hop limit. Every other link-local packet (mDNS,
-// LLMNR, DHCPv6, echo requests to ff02::1) is the user's traffic and stays blocked.
+// LLMNR, echo requests to ff02::1) is the user's traffic and stays blocked.
 constexpr std::string_view kLinkControlOut =
     "    icmpv6 type { nd-router-solicit, nd-neighbor-solicit, nd-neighbor-advert } ip6 hoplimit 255 accept\n"
     "    icmpv6 type mld2-listener-report ip6 hoplimit 1 accept\n";
 constexpr std::string_view kLinkControlIn =
     "    icmpv6 type { nd-router-advert, nd-neighbor-solicit, nd-neighbor-advert, nd-redirect } ip6 hoplimit 255 accept\n"
     "    icmpv6 type mld-listener-query ip6 hoplimit 1 accept\n";
+
+// The host's own DHCP client, IPv4 and IPv6, and the servers' answers: a lease renewed by
+// unicast (or a DHCPv6 exchange) that the table held back would run out during a long block or
+// a long tunnel, and the link, the way to the server included, would lose its address. Only
+// the client's and the server's well-known ports on both ends match, both of them privileged,
+// so no ordinary program can send anything else this way; DHCPv6 goes to the servers' link
+// group or to a unicast server, never to another group.
+constexpr std::string_view kDhcpOut =
+    "    meta nfproto ipv4 udp sport 68 udp dport 67 accept\n"
+    "    ip6 daddr ff02::1:2 udp sport 546 udp dport 547 accept\n"
+    "    ip6 daddr != ff00::/8 udp sport 546 udp dport 547 accept\n";
+constexpr std::string_view kDhcpIn =
+    "    meta nfproto ipv4 udp sport 67 udp dport 68 accept\n"
+    "    meta nfproto ipv6 udp sport 547 udp dport 546 accept\n";
 
 }  // namespace
 
@@ -29,6 +43,7 @@ std::string nftRuleset(const FirewallPolicy& policy) {
   if (!policy.tunnelInterface.empty()) out += fmt::format("    oifname \"{}\" accept\n", policy.tunnelInterface);
   if (policy.redirectMark) out += fmt::format("    meta mark 0x{:x} accept\n", *policy.redirectMark);
   out += kLinkControlOut;
+  out += kDhcpOut;
   std::string owner;
   if (policy.engineMark) owner += fmt::format(" meta mark 0x{:x}", *policy.engineMark);
   if (policy.engineUid) owner += fmt::format(" meta skuid {}", *policy.engineUid);
@@ -51,6 +66,7 @@ std::string nftRuleset(const FirewallPolicy& policy) {
   if (!policy.tunnelInterface.empty()) out += fmt::format("    iifname \"{}\" accept\n", policy.tunnelInterface);
   out += "    ct state established,related accept\n";
   out += kLinkControlIn;
+  out += kDhcpIn;
   out += "  }\n}\n";
   return out;
 }

@@ -9,8 +9,10 @@ std::int64_t DisconnectingState::status() const { return platform::tunneld::kSta
 
 SlotState::Next DisconnectingState::enter(SlotContext& context) {
   context.cancelRetry();
-  context.stopEngine();
+  context.detachEngine();
   context.lastError.reset();
+  context.statusSettled();
+  context.stopEngine();
   return std::make_unique<DisconnectedState>();
 }
 

@@ -12,6 +12,9 @@ SlotState::Next ReassertingState::enter(SlotContext& context) {
   // Block first, then take the engine down: no moment lets traffic out around the tunnel.
   context.blockTraffic();
   if (context.lastError) context.lastError->blocking = context.blocking();
+  context.detachEngine();
+  // Blocked and without an engine: told now, before the program's end and DNS.
+  context.statusSettled();
   context.stopEngine();
   context.restoreDns();
   context.scheduleRetry();

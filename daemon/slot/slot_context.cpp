@@ -24,6 +24,7 @@ SlotContext::~SlotContext() {
   stopTraffic();
   services_.probe.cancel();
   if (engine_) engine_->stop({});
+  for (auto& detached : detached_) detached.engine->stop({});
 }
 
 engine::EngineContext SlotContext::engineContext(const std::filesystem::path& folder) const {
@@ -74,17 +75,24 @@ std::optional<engine::EngineError> SlotContext::startEngine() {
   return error;
 }
 
-void SlotContext::stopEngine() {
+void SlotContext::detachEngine() {
   ++generation_;
   stopTraffic();
+  if (engine_) detached_.push_back({std::move(engine_), engineFolder_});
+}
+
+void SlotContext::stopEngine() {
+  detachEngine();
   // Engines retired earlier are stopped and no longer on any stack.
   retired_.clear();
-  if (!engine_) return;
-  engine_->stop({});
-  std::error_code ignored;
-  std::filesystem::remove_all(engineFolder_, ignored);
-  // This may run inside the engine's own callback: keep the object until the next stop.
-  retired_.push_back(std::move(engine_));
+  for (auto& detached : detached_) {
+    detached.engine->stop({});
+    std::error_code ignored;
+    std::filesystem::remove_all(detached.folder, ignored);
+    // This may run inside the engine's own callback: keep the object until the next stop.
+    retired_.push_back(std::move(detached.engine));
+  }
+  detached_.clear();
 }
 
 const engine::TunnelNetwork* SlotContext::network() const { return engine_ ? &engine_->network() : nullptr; }
@@ -210,6 +218,10 @@ void SlotContext::stopTraffic() {
 void SlotContext::recordError(const engine::EngineError& error) {
   lastError = platform::tunneld::ErrorInfo{error.code, error.message, blocking_};
   services_.log.warning(fmt::format("tunnel error ({}): {}", platform::tunneld::errorCodeToken(error.code), error.message));
+}
+
+void SlotContext::statusSettled() {
+  if (events_.settled) events_.settled();
 }
 
 void SlotContext::forgetRun() {

@@ -3,10 +3,12 @@
 // the store, the back-off and the probe. States call these helpers; the helpers never choose
 // a state.
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "daemon/dns/dns_configurator.h"
 #include "daemon/engine/engine.h"
@@ -38,6 +40,8 @@ class SlotContext {
     std::function<void()> retry;
     std::function<void(bool)> probe;
     std::function<void(const platform::tunneld::Traffic&)> traffic;
+    // The entered state's fields are settled: tell the status now, before the slow rest.
+    std::function<void()> settled;
   };
 
   SlotContext(Services services, SlotSettings settings);
@@ -57,6 +61,10 @@ class SlotContext {
   std::optional<engine::EngineError> prepareEngine();
   // (the current engine keeps running when the new configuration is refused)
   std::optional<engine::EngineError> startEngine();
+  // Takes the engine out of the run at once (its callbacks are stale from now on, network()
+  // is empty); its program and data path go with the next stopEngine.
+  void detachEngine();
+  // Detaches the engine, then stops every detached one.
   void stopEngine();
   bool hasEngine() const { return engine_ != nullptr; }
   const engine::TunnelNetwork* network() const;
@@ -85,6 +93,9 @@ class SlotContext {
 
   void recordError(const engine::EngineError& error);
   void forgetRun();
+  // Tells the entered state's status now: its fields are what they will stay, and what is
+  // left to do (stopping a program, DNS, the store) would only delay the news.
+  void statusSettled();
 
  private:
   engine::EngineContext engineContext(const std::filesystem::path& folder) const;
@@ -93,6 +104,11 @@ class SlotContext {
   SlotSettings settings_;
   Events events_;
   std::unique_ptr<engine::Engine> engine_;
+  struct Detached {
+    std::unique_ptr<engine::Engine> engine;
+    std::filesystem::path folder;
+  };
+  std::vector<Detached> detached_;
   // Stopped engines, kept until the next stop: the last one may be the caller's caller.
   std::vector<std::unique_ptr<engine::Engine>> retired_;
   std::uint64_t generation_ = 0;

@@ -21,6 +21,7 @@ TunnelSlot::TunnelSlot(SlotContext& context, StatusListener onStatus, TrafficLis
     handle(state_->onEngine(context_, state, error));
   };
   events.retry = [this] { handle(state_->onRetryTimer(context_)); };
+  events.settled = [this] { publishIfChanged(); };
   events.probe = [this](bool ok) { handle(state_->onProbe(context_, ok)); };
   events.traffic = [this](const platform::tunneld::Traffic& traffic) {
     traffic_ = traffic;
@@ -37,11 +38,11 @@ void TunnelSlot::handle(SlotState::Next next) {
   for (int step = 0; next && step < 8; ++step) {
     state_ = std::move(next);
     since_ = std::time(nullptr);
-    // A loss or a stop is news at once; the table, DNS and store changes of entering the state
-    // take tens of milliseconds (nft, fsync), and their outcome follows in a second event.
-    // "Connected" waits for its side effects, so nothing is told to use a tunnel whose leak
-    // guard and DNS are not in place yet.
-    if (state_->status() != platform::tunneld::kStatusConnected) publishIfChanged();
+    // Each state is told once, with its fields (the kill switch's block, the error, the run)
+    // as they will stay, so a client never waits for a second event to learn them. States
+    // that take a tunnel down tell it as soon as those fields are settled, before the slow
+    // part (a program's end, DNS, the store); the others once entering is done, so
+    // "connected" is never told before the leak guard and DNS are in place.
     next = state_->enter(context_);
     publishIfChanged();
   }

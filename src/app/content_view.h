@@ -36,6 +36,8 @@ class ContentView : public screenkit::ScreenModel {
   bool failEnterApp = false;
   SplashScreen splash;
   screenkit::Localization locale;
+  // The box shown while entering failed.
+  static constexpr screenkit::NamedText kTexts[] = {{"serverErrorText", "Server Error"}};
 
   // The splash group appeared: fetch the link table, then (without waiting) announcements.
   void appear();

@@ -88,6 +88,11 @@ constexpr std::string_view kEnglish[] = {
     "Cancel",
     "Kill Switch",
     "Protect your digital data from\naccidental exposure",
+    // The status words, as the tray and the desktop notifications show them
+    "Connected",
+    "Connecting",
+    "Disconnecting",
+    "Disconnected",
 };
 
 constexpr std::pair<std::string_view, std::string_view> kChinese[] = {
@@ -180,6 +185,11 @@ constexpr std::pair<std::string_view, std::string_view> kChinese[] = {
     {"Cancel", "取消"},
     {"Kill Switch", "断网保护"},
     {"Protect your digital data from\naccidental exposure", "保护您的数据，\n防止意外泄露"},
+    // Tray and desktop notifications
+    {"Connected", "已连接"},
+    {"Connecting", "正在连接"},
+    {"Disconnecting", "正在断开"},
+    {"Disconnected", "已断开"},
 };
 
 }  // namespace

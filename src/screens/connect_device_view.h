@@ -22,6 +22,7 @@ class ConnectDeviceView : public screenkit::ScreenModel {
   screenkit::Localization locale;
 
   static constexpr std::string_view kTitle = "Connect devices";
+  static constexpr screenkit::NamedText kTexts[] = {{"title", kTitle}};
 
   void appear();
   void tapClose();

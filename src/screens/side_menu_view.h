@@ -19,6 +19,8 @@ class SideMenuView : public screenkit::ScreenModel {
   screenkit::Binding<std::int64_t> selectedSideMenuTab;
   screenkit::Binding<bool> presentSideMenu;
   screenkit::Localization locale;
+  // The heading beside the close control.
+  static constexpr screenkit::NamedText kTexts[] = {{"menuTitle", "Menu"}};
 
   void tapRow(SideMenuRowType row);
   void tapClose();  // the "Close" icon beside "Menu"

@@ -6,7 +6,9 @@
 namespace corvane::screens {
 
 SupportView::SupportView(screenkit::Services services, screenkit::Binding<bool> sideMenu)
-    : ScreenModel(std::move(services)), presentSideMenu(std::move(sideMenu)) {}
+    : ScreenModel(std::move(services)),
+      presentSideMenu(std::move(sideMenu)),
+      locale(services_.localeIdentifier) {}
 
 std::string SupportView::supportEmailUrl() const {
   const std::string address = services_.preferences.get(keys::pref::emailLink).value_or("");

@@ -105,11 +105,6 @@ std::string ServerListView::vpnStatusText() const {
   return keys::TunnelStatusText::shown(services_.preferences.get(keys::pref::vpnStatus));
 }
 
-void ServerListView::setSearchText(std::string text) {
-  searchText = std::move(text);
-  changed();
-}
-
 void ServerListView::tapProtocol(VpnProtocol protocol) {
   if (vpnStatusText() == keys::TunnelStatusText::connected) {
     // The choice waits for "DISCONNECT"; the flags stay as they are.

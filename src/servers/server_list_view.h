@@ -50,7 +50,8 @@ class ServerListView : public screenkit::ScreenModel {
   const std::optional<Error>& refreshError() const { return refreshError_; }
 
   void appear();
-  void setSearchText(std::string text);
+  // What the window types into the search field; reports "changed" when the text differs.
+  bool setSearchText(std::string text) { return setField(searchText, std::move(text)); }
   void tapProtocol(VpnProtocol protocol);
   void tapDisconnect();  // "DISCONNECT" in the change-protocol prompt
   void tapSkip();        // "SKIP"
@@ -76,6 +77,15 @@ class ServerListView : public screenkit::ScreenModel {
 
   static constexpr std::string_view kPromptMessage =
       "You are connected to VPN.You have to disconnect VPN to change Protocol.";
+  static constexpr screenkit::NamedText kTexts[] = {
+      {"title", "Server List"},
+      {"protocolTitle", "Protocol"},
+      {"protocolDescription", "Decides how data moves between\na device and a VPN server"},
+      {"searchPlaceholder", "Search your preferred server..."},
+      {"promptMessage", kPromptMessage},
+      {"disconnectText", "DISCONNECT"},
+      {"skipText", "SKIP"},
+  };
 
   // A probe's report for the server at `ip`, on the main loop: seconds of round trip.
   void reportLatency(const std::string& ip, double seconds);

@@ -1,19 +1,25 @@
 // The kill switch against a real engine crash, for every engine: with it on, nothing but the
-// way to the server (the daemon's marked probe, and the IPv6 link's own discovery) leaves the
-// client while the tunnel is down, IPv4, IPv6, link-local and DNS alike, and nothing from the
-// outer network reaches a local service. Switching on-demand off unblocks at once, and the
+// way to the server (the daemon's marked probe, the IPv6 link's own discovery and the host's
+// DHCP client) leaves the client while the tunnel is down, IPv4, IPv6, link-local and DNS
+// alike, and nothing from the outer network but DHCP answers reaches a local service. Switching on-demand off unblocks at once, and the
 // same attempts then do leave and arrive: the positive control that the capture can see them.
 #include <gtest/gtest.h>
 
 #include <signal.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <future>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "daemon/support/command.h"
 #include "daemon/support/engine_servers.h"
 #include "daemon/support/packet_capture.h"
+#include "daemon/support/proxy_testbed.h"
 #include "daemon/support/skip_or_fail.h"
 #include "daemon/support/tunnel_requests.h"
 #include "daemon/support/tunneld_client.h"
@@ -25,13 +31,72 @@ namespace {
 using namespace std::chrono_literals;
 using namespace platform::tunneld;
 
+// The host's DHCP client is the one thing the table lets through besides the way to the
+// server (a lease must outlive a long block), so datagrams of its shape are sent alongside,
+// with near misses that must stay blocked. `dhcp`: the shape the table lets out.
+struct Datagram {
+  int fromPort;
+  std::string to;
+  std::string toPort;
+  bool dhcp;
+};
+
+std::vector<Datagram> outgoingDatagrams(const NamespaceTestbed& bed) {
+  return {
+      {68, bed.serverAddress(), "67", true},      // a DHCPv4 renewal, unicast
+      {68, "255.255.255.255", "67", true},        // DHCPv4 broadcast
+      {546, "ff02::1:2%vc", "547", true},         // DHCPv6 to the servers' link group
+      {546, bed.serverAddress6(), "547", true},   // DHCPv6 to a unicast server
+      {68, bed.serverAddress(), "5067", false},   // the client's port to another port
+      {5068, bed.serverAddress(), "67", false},   // the server's port from another port
+      {546, "ff02::1%vc", "547", false},          // DHCPv6 ports to another group
+  };
+}
+
+// tcpdump -n writes a datagram as "... IP SRC.SPORT > DST.DPORT: ..." (IP6 alike).
+struct Ends {
+  std::string fromPort, to, toPort;
+};
+
+std::optional<Ends> endsOf(const std::string& line) {
+  const auto arrow = line.find(" > ");
+  const auto colon = line.find(": ", arrow == std::string::npos ? 0 : arrow);
+  if (arrow == std::string::npos || colon == std::string::npos) return std::nullopt;
+  const auto sourceStart = line.rfind(' ', arrow - 1) + 1;
+  const std::string source = line.substr(sourceStart, arrow - sourceStart);
+  const std::string target = line.substr(arrow + 3, colon - arrow - 3);
+  const auto sourceDot = source.rfind('.'), targetDot = target.rfind('.');
+  if (sourceDot == std::string::npos || targetDot == std::string::npos) return std::nullopt;
+  return Ends{source.substr(sourceDot + 1), target.substr(0, targetDot), target.substr(targetDot + 1)};
+}
+
+bool isDhcpClientTraffic(const std::string& line) {
+  auto ends = endsOf(line);
+  if (!ends) return false;
+  if (ends->fromPort == "68" && ends->toPort == "67") return line.find(" IP ") != std::string::npos;
+  if (ends->fromPort != "546" || ends->toPort != "547") return false;
+  return ends->to == "ff02::1:2" || !ends->to.starts_with("ff");
+}
+
+bool sawDatagram(const std::vector<std::string>& lines, const Datagram& datagram) {
+  const std::string to = datagram.to.substr(0, datagram.to.find('%'));
+  return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+    auto ends = endsOf(line);
+    return ends && ends->fromPort == std::to_string(datagram.fromPort) && ends->to == to &&
+           ends->toPort == datagram.toPort;
+  });
+}
+
 // What must neither leave nor arrive around the tunnel, tried all at once so that a blocked
 // attempt's time-out is paid once: TCP over IPv4 and IPv6, ICMP, an echo request to the link's
-// all-nodes group, a DNS query to the resolver in resolv.conf; and from the server, connections
-// to a service on the client and datagrams the client answers nothing to.
+// all-nodes group, a DNS query to the resolver in resolv.conf, the datagrams above; and from
+// the server, connections to a service on the client and datagrams the client answers nothing
+// to, besides DHCP servers' answers, which must arrive.
 struct Incoming {
-  bool served = true;  // both TCP connections got an answer
-  int datagrams = 0;   // UDP datagrams the client took in
+  bool served = true;     // both TCP connections got an answer
+  int datagrams = 0;      // UDP datagrams the client took in, DHCP answers aside
+  int dhcpAnswers4 = 0;   // from port 67 to the client's 68
+  int dhcpAnswers6 = 0;   // from port 547 to the client's 546
 };
 
 Incoming attemptLeaks(const NamespaceTestbed& bed) {
@@ -41,28 +106,41 @@ Incoming attemptLeaks(const NamespaceTestbed& bed) {
   std::vector<std::future<CommandResult>> attempts;
   auto attempt = [&](std::string netns, std::vector<std::string> argv) {
     attempts.push_back(std::async(std::launch::async, [netns, argv] { return runIn(netns, argv); }));
+    return attempts.size() - 1;
   };
-  attempt(c, {udp, "count", bed.clientAddress(), "8084", "1500"});
-  attempt(s, {"curl", "-s", "--max-time", "1", "http://" + bed.clientAddress() + ":8083/ip"});
-  attempt(s, {"curl", "-s", "--max-time", "1", "http://[" + bed.clientAddress6() + "]:8083/ip"});
+  const auto plain = attempt(c, {udp, "count", bed.clientAddress(), "8084", "1500"});
+  const auto fromDhcpPort = attempt(c, {udp, "count", bed.clientAddress(), "8086", "1500"});
+  const auto answers4 = attempt(c, {udp, "count", bed.clientAddress(), "68", "1500"});
+  const auto answers6 = attempt(c, {udp, "count", bed.clientAddress6(), "546", "1500"});
+  attempt(s, {udp, "--from=67", "send", bed.clientAddress(), "8086"});
+  attempt(s, {udp, "--from=67", "send", bed.clientAddress(), "68"});
+  attempt(s, {udp, "--from=547", "send", bed.clientAddress6(), "546"});
+  for (const auto& datagram : outgoingDatagrams(bed)) {
+    attempt(c, {udp, "--from=" + std::to_string(datagram.fromPort), "send", datagram.to, datagram.toPort});
+  }
+  const auto served4 = attempt(s, {"curl", "-s", "--max-time", "1", "http://" + bed.clientAddress() + ":8083/ip"});
+  const auto served6 = attempt(s, {"curl", "-s", "--max-time", "1", "http://[" + bed.clientAddress6() + "]:8083/ip"});
   attempt(s, {udp, "send", bed.clientAddress(), "8084"});
   attempt(c, {"curl", "-s", "--max-time", "1", "http://" + bed.serverAddress() + ":8082/"});
   attempt(c, {"curl", "-s", "--max-time", "1", "http://[" + bed.serverAddress6() + "]:8082/"});
   attempt(c, {"ping", "-c", "1", "-W", "1", bed.serverAddress()});
   attempt(c, {"ping", "-c", "1", "-W", "1", "ff02::1%vc"});
   attempt(c, {"env", "RES_OPTIONS=timeout:1 attempts:1", "getent", "ahostsv4", "leak.example"});
+  std::vector<CommandResult> results;
+  for (auto& attempt : attempts) results.push_back(attempt.get());
   Incoming incoming;
-  incoming.datagrams = std::atoi(attempts[0].get().out.c_str());
-  for (std::size_t i = 1; i < attempts.size(); ++i) {
-    auto result = attempts[i].get();
-    if (i <= 2) incoming.served = incoming.served && result.ok && !result.out.empty();
-  }
+  incoming.datagrams = std::atoi(results[plain].out.c_str()) + std::atoi(results[fromDhcpPort].out.c_str());
+  incoming.dhcpAnswers4 = std::atoi(results[answers4].out.c_str());
+  incoming.dhcpAnswers6 = std::atoi(results[answers6].out.c_str());
+  for (auto i : {served4, served6}) incoming.served = incoming.served && results[i].ok && !results[i].out.empty();
   return incoming;
 }
 
 // One packet the client sent while blocked, judged: the engine's way to its server, the probe
-// page, or the IPv6 link's discovery and listener reports. Anything else is a leak.
+// page, the IPv6 link's discovery and listener reports, or the DHCP client. Anything else is a
+// leak.
 bool isAllowed(const std::string& line, const NamespaceTestbed& bed, const std::string& endpoint) {
+  if (isDhcpClientTraffic(line)) return true;
   for (const char* control : {"ICMP6, neighbor solicitation", "ICMP6, neighbor advertisement",
                               "ICMP6, router solicitation", "ICMP6, multicast listener report"}) {
     if (line.find(control) != std::string::npos) return true;
@@ -137,7 +215,13 @@ TEST_P(KillSwitchLeaks, NothingButTheWayToTheServerWhileTheEngineIsDownAndEveryt
     auto incoming = attemptLeaks(*bed);
     EXPECT_FALSE(incoming.served) << "a connection from outside reached the client while blocked";
     EXPECT_EQ(incoming.datagrams, 0) << "datagrams from outside reached the client while blocked";
-    for (const auto& line : capture.stop()) EXPECT_TRUE(isAllowed(line, *bed, c.endpoint)) << "leaked: " << line;
+    EXPECT_GT(incoming.dhcpAnswers4, 0) << "a DHCP server's answer was held back";
+    EXPECT_GT(incoming.dhcpAnswers6, 0) << "a DHCPv6 server's answer was held back";
+    const auto lines = capture.stop();
+    for (const auto& line : lines) EXPECT_TRUE(isAllowed(line, *bed, c.endpoint)) << "leaked: " << line;
+    for (const auto& datagram : outgoingDatagrams(*bed)) {
+      EXPECT_TRUE(!datagram.dhcp || sawDatagram(lines, datagram)) << "held back: DHCP to " << datagram.to;
+    }
   }
 
   // The probe answers 503, so the tunnel is not brought back; switching on-demand off ends the
@@ -151,11 +235,84 @@ TEST_P(KillSwitchLeaks, NothingButTheWayToTheServerWhileTheEngineIsDownAndEveryt
   EXPECT_TRUE(incoming.served) << "the client's service should be reachable with nothing blocking";
   EXPECT_GT(incoming.datagrams, 0);
   int leaked = 0;
-  for (const auto& line : capture.stop()) leaked += isAllowed(line, *bed, c.endpoint) ? 0 : 1;
+  const auto lines = capture.stop();
+  for (const auto& line : lines) leaked += isAllowed(line, *bed, c.endpoint) ? 0 : 1;
   EXPECT_GE(leaked, 5) << "the capture saw too little, so the blocked case proves nothing";
+  for (const auto& datagram : outgoingDatagrams(*bed)) {
+    EXPECT_TRUE(sawDatagram(lines, datagram)) << "the capture cannot see datagrams to " << datagram.to << ":"
+                                              << datagram.toPort << ", so their absence proves nothing";
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, KillSwitchLeaks,
+                         ::testing::Values(wireguardCase(), proxyCase(kOpenVpnServer), proxyCase(kShadowsocksServer),
+                                           proxyCase(kV2rayServer)),
+                         [](const auto& info) { return info.param.engine; });
+
+// Whether the target behind the server answers, which it does only through the tunnel.
+bool reachesTarget(const NamespaceTestbed& bed) {
+  if (const auto* proxied = dynamic_cast<const ProxyTestbed*>(&bed)) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      if (!proxied->echoOverTcp().empty()) return true;
+    }
+    return false;
+  }
+  return runIn(bed.client().name(), {"curl", "-s", "--max-time", "5", "http://10.77.0.1:8080/ip"}).out == "10.77.0.2";
+}
+
+// The link that carries the way to the server goes down (a cable pulled, Wi-Fi gone): every
+// engine reports the loss at once, the kill switch blocks, restarts meanwhile find no way to
+// the server, and once the link is back the tunnel is too, without the user.
+class LinkLoss : public ::testing::TestWithParam<EngineCase> {};
+
+TEST_P(LinkLoss, TheOuterLinkGoingDownIsALossAtOnceAndItsReturnBringsTheTunnelBack) {
+  const EngineCase& c = GetParam();
+  std::string config, why;
+  auto bed = c.make(&config, &why);
+  if (!bed) CORVANE_SKIP_OR_FAIL(why);
+  ASSERT_TRUE(bed->startDaemon());
+  TunneldClient client;
+  ASSERT_TRUE(client.connect(bed->socketPath())) << bed->daemonLog();
+  ASSERT_TRUE(client.call(request(Op::subscribe)));
+  auto saved = client.call(saveKillSwitch(true, std::nullopt));
+  ASSERT_TRUE(saved && saved->ok());
+  ASSERT_TRUE(client.call(startProfile(config, c.engine)));
+  ASSERT_TRUE(client.waitForStatus(kStatusConnected, 30s)) << bed->daemonLog();
+
+  const auto& ns = bed->client().name();
+  ASSERT_TRUE(runIn(ns, {"ip", "link", "set", "vc", "down"}).ok);
+  auto lost = client.waitForStatus([](const TunnelStatus& s) { return s.status != kStatusConnected; }, 5s);
+  ASSERT_TRUE(lost) << "the loss went unnoticed\n" << bed->daemonLog();
+  EXPECT_EQ(lost->status, kStatusReasserting);
+  EXPECT_TRUE(lost->killSwitch);
+  ASSERT_TRUE(lost->lastError);
+  EXPECT_NE(lost->lastError->message.find("vc"), std::string::npos) << lost->lastError->message;
+
+  // The first restart (after one second) finds no way to the server and keeps blocking.
+  std::optional<TunnelStatus> restarted;
+  for (int poll = 0; poll < 50 && !restarted; ++poll) {
+    std::this_thread::sleep_for(100ms);
+    auto answer = client.call(request(Op::status));
+    ASSERT_TRUE(answer && answer->status);
+    const auto& error = answer->status->lastError;
+    if (error && error->message.find("no way to the server") != std::string::npos) restarted = answer->status;
+  }
+  ASSERT_TRUE(restarted) << bed->daemonLog();
+  EXPECT_EQ(restarted->status, kStatusReasserting);
+  EXPECT_TRUE(restarted->killSwitch);
+
+  // Up again, with the default route back as the link's DHCP client would put it.
+  ASSERT_TRUE(runIn(ns, {"ip", "link", "set", "vc", "up"}).ok);
+  runIn(ns, {"ip", "route", "replace", "default", "via", bed->serverAddress()});
+  auto back = client.waitForStatus(kStatusConnected, 45s);
+  ASSERT_TRUE(back) << bed->daemonLog();
+  EXPECT_FALSE(back->killSwitch);
+  EXPECT_TRUE(reachesTarget(*bed)) << bed->daemonLog();
+  ASSERT_TRUE(client.call(request(Op::stop)));
+  EXPECT_TRUE(client.waitForStatus(kStatusDisconnected, 10s));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, LinkLoss,
                          ::testing::Values(wireguardCase(), proxyCase(kOpenVpnServer), proxyCase(kShadowsocksServer),
                                            proxyCase(kV2rayServer)),
                          [](const auto& info) { return info.param.engine; });

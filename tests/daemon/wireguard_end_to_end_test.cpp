@@ -77,10 +77,19 @@ TEST(WireGuardEndToEnd, ConnectsCarriesCountsAndCleansUp) {
   EXPECT_EQ(status->status->status, kStatusConnected);
   EXPECT_GT(status->status->rxBytes, 0u);
 
+  // A stop is told as exactly one "disconnecting" and one "disconnected", the latter with its
+  // fields already settled: a bare client need not read on for a corrected copy.
+  const auto beforeStop = client.statusesSeen().size();
   ASSERT_TRUE(client.call(simple(Op::stop)));
-  ASSERT_TRUE(client.waitForStatus(kStatusDisconnected, 10s));
-  EXPECT_NE(std::find(client.statusesSeen().begin(), client.statusesSeen().end(), kStatusDisconnecting),
-            client.statusesSeen().end());
+  auto stopped = client.waitForStatus(kStatusDisconnected, 10s);
+  ASSERT_TRUE(stopped);
+  EXPECT_FALSE(stopped->killSwitch);
+  EXPECT_EQ(stopped->engine, "");
+  EXPECT_EQ(stopped->interfaceName, "");
+  EXPECT_FALSE(client.waitForStatus([](const TunnelStatus&) { return true; }, 500ms)) << "a status after the stop's";
+  const std::vector<std::int64_t> afterStop(client.statusesSeen().begin() + static_cast<std::ptrdiff_t>(beforeStop),
+                                            client.statusesSeen().end());
+  EXPECT_EQ(afterStop, (std::vector<std::int64_t>{kStatusDisconnecting, kStatusDisconnected}));
   expectNothingLeft(*bed);
   // A clean exit on SIGTERM (under the sanitizers: no leak or error report either).
   EXPECT_TRUE(bed->stopDaemon(SIGTERM)) << bed->daemonLog();

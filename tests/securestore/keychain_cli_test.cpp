@@ -23,7 +23,9 @@ struct Call {
 
 TEST(KeychainCli, GetSetDeleteAsAScriptSeesThem) {
   corvane::testing::TempHome home;
-  const std::map<std::string, std::string> env{{"CORVANE_HOME", home.path().string()}};
+  // Pinned to the file store, which the test reads back, whatever session bus the run has.
+  const std::map<std::string, std::string> env{{"CORVANE_HOME", home.path().string()},
+                                               {"CORVANE_KEYCHAIN", "file"}};
   const Call calls[] = {
       {{"keychain", "get", "UUID"}, "", 1, ""},
       {{"keychain", "get", "UUID", "--json"}, "", 1,

@@ -8,9 +8,13 @@
 
 #include <filesystem>
 
+#include "screens/forget_pass_view.h"
 #include "screens/login_view.h"
 #include "screens/main_tabbed_view.h"
+#include "screens/set_new_pass_view.h"
 #include "screens/sign_up_view.h"
+#include "screens/support_view.h"
+#include "servers/server_list_view.h"
 #include "tunnel/home_view.h"
 #include "tunnel/setting_view.h"
 #include "ui/app/window_services.h"
@@ -82,6 +86,59 @@ TEST_F(ScreenBinding, LoginFieldsTakeTypingInTabOrderAndRegisterOpensSignUp) {
 
   tap(host, "registerLink");
   EXPECT_NE(login.signUp(), nullptr);
+}
+
+// Each text field goes through its model's setter: typing redraws the screen once, the same
+// text again (a field re-assigned on focus change) redraws nothing.
+TEST_F(ScreenBinding, TypedTextReachesTheModelAndRedrawsOnlyWhenItChanged) {
+  screens::LoginView login(services_, "", false, screenkit::Binding<bool>::to(sideMenu_));
+  screens::SignUPView signUp(services_, [] {});
+  screens::ForgetPassView forget(services_, [] {});
+  screens::SetNewPassView newPass(services_);
+  servers::ProtocolSelection flags;
+  servers::ServerListView picker(services_, flags, [] {});
+  const auto loginA = bindLogin(login);
+  const auto signUpA = bindSignUp(signUp);
+  const auto forgetA = bindForgetPass(forget);
+  const auto newPassA = bindSetNewPass(newPass);
+  const auto pickerA = bindServerList(picker);
+  const struct {
+    ModelAdapter* adapter;
+    const char* input;
+    const std::string* field;
+  } inputs[] = {
+      {loginA.get(), "email", &login.email},           {loginA.get(), "password", &login.password},
+      {signUpA.get(), "username", &signUp.username},   {signUpA.get(), "email", &signUp.email},
+      {signUpA.get(), "password", &signUp.password},   {signUpA.get(), "rePassword", &signUp.rePassword},
+      {forgetA.get(), "registerEmail", &forget.registerEmail},
+      {newPassA.get(), "password", &newPass.password}, {newPassA.get(), "rePassword", &newPass.rePassword},
+      {pickerA.get(), "searchText", &picker.searchText},
+  };
+  for (const auto& in : inputs) {
+    int redraws = 0;
+    const auto counting = QObject::connect(in.adapter, &ModelAdapter::changed, [&] { ++redraws; });
+    in.adapter->setProperty(in.input, QStringLiteral("ann 安"));
+    EXPECT_EQ(*in.field, "ann 安") << in.input;
+    EXPECT_EQ(redraws, 1) << in.input;
+    in.adapter->setProperty(in.input, QStringLiteral("ann 安"));
+    EXPECT_EQ(redraws, 1) << in.input << ": the same text redrew the screen";
+    QObject::disconnect(counting);
+  }
+}
+
+// The support screen speaks the services' language, whatever the environment says.
+TEST_F(ScreenBinding, SupportTextsFollowTheServicesLanguageNotTheEnvironment) {
+  const char* before = std::getenv("LC_ALL");
+  const std::string kept = before != nullptr ? before : "";
+  setenv("LC_ALL", "zh_CN.UTF-8", 1);
+  screens::SupportView support(services_, screenkit::Binding<bool>::to(sideMenu_));
+  auto adapter = bindSupport(support);
+  before != nullptr ? setenv("LC_ALL", kept.c_str(), 1) : unsetenv("LC_ALL");
+  EXPECT_EQ(adapter->value("title").toString(), "Plans");
+  const QVariantList rows = adapter->value("rows").toList();
+  ASSERT_EQ(rows.size(), 2);
+  EXPECT_EQ(rows[0].toMap().value("title").toString(), "Email");
+  EXPECT_EQ(rows[1].toMap().value("subtitle").toString(), "Get support via Telegram");
 }
 
 TEST_F(ScreenBinding, PrivacyBoxTicksTheModel) {

@@ -1,11 +1,14 @@
 #include "ui/app/window_app.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QSystemTrayIcon>
 
 #include "ui/app/window_launch.h"
 #include "ui/bindings/screen_bindings.h"
 #include "ui/platform/lifecycle_bridge.h"
 #include "ui/platform/qt_url_opener.h"
+#include "ui/tray/desktop_notifier.h"
 #include "ui/tray/status_tray.h"
 
 namespace corvane::ui {
@@ -20,13 +23,18 @@ WindowApp::WindowApp(Options options)
   if (services_.root().tunnelCore() == nullptr) {
     services_.root().log().warning("no tunnel core: " + services_.root().tunnelCoreError());
   }
-  if (options.tray) tray_ = StatusTray::make(services_.services());
+  if (options.tray) {
+    notifier_ = std::make_unique<DesktopNotifier>(QDBusConnection::sessionBus());
+    tray_ = std::make_unique<StatusTray>(services_.services(), notifier_.get(),
+                                         QSystemTrayIcon::isSystemTrayAvailable());
+  }
   lifecycle_ = std::make_unique<LifecycleBridge>(services_.lifecycle());
 }
 
 WindowApp::~WindowApp() {
   lifecycle_.reset();
   tray_.reset();
+  notifier_.reset();
   engine_.reset();
   adapter_.reset();
   launch_.reset();
@@ -51,6 +59,8 @@ QQuickWindow* WindowApp::show() {
   }, Qt::QueuedConnection);
   return window;
 }
+
+bool WindowApp::hasTray() const { return tray_ != nullptr && tray_->iconShown(); }
 
 void WindowApp::launch() {
   if (launch_ || services_.root().tunnelCore() == nullptr) return;

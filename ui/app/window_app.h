@@ -15,6 +15,7 @@ class QQuickWindow;
 
 namespace corvane::ui {
 
+class DesktopNotifier;
 class StatusTray;
 class LifecycleBridge;
 class WindowLaunch;
@@ -23,7 +24,8 @@ class WindowApp {
  public:
   struct Options {
     std::string localeIdentifier;  // "zh_CN", "en_US"
-    bool tray = true;              // off where no tray can exist (tests)
+    // The tray and the desktop notifications; off in tests, which make their own.
+    bool tray = true;
   };
 
   explicit WindowApp(Options options);
@@ -40,7 +42,8 @@ class WindowApp {
   app::ContentView& root() { return root_; }
   screenkit::Services services() { return services_.services(); }
   QtMainLoop& loop() { return loop_; }
-  bool hasTray() const { return tray_ != nullptr; }
+  // Whether a tray icon is shown (the desktop has a tray).
+  bool hasTray() const;
 
  private:
   void launch();
@@ -54,6 +57,7 @@ class WindowApp {
   std::unique_ptr<ModelAdapter> adapter_;
   // After the adapter, so that the QML holding it goes first.
   std::unique_ptr<WindowEngine> engine_;
+  std::unique_ptr<DesktopNotifier> notifier_;
   std::unique_ptr<StatusTray> tray_;
   std::unique_ptr<LifecycleBridge> lifecycle_;
 };

@@ -11,8 +11,8 @@ namespace corvane::ui {
 // "password" and "rePassword" as inputs, their visibility flags, eye icons and toggles.
 template <typename Model>
 void addPasswordPair(ModelAdapter& a, Model& m) {
-  a.addInput("password", [&m] { return qs(m.password); }, [&m](const QVariant& v) { m.password = text(v); });
-  a.addInput("rePassword", [&m] { return qs(m.rePassword); }, [&m](const QVariant& v) { m.rePassword = text(v); });
+  a.addInput("password", [&m] { return qs(m.password); }, [&m](const QVariant& v) { m.setPassword(text(v)); });
+  a.addInput("rePassword", [&m] { return qs(m.rePassword); }, [&m](const QVariant& v) { m.setRePassword(text(v)); });
   a.addField("visible", [&m] { return m.visible; });
   a.addField("visible2", [&m] { return m.visible2; });
   a.addField("passwordIcon", [&m] { return qs(m.passwordIcon()); });

@@ -13,9 +13,9 @@ std::unique_ptr<ModelAdapter> bindLogin(screens::LoginView& m) {
   a->addField("announcementTwo", [&m] { return qs(m.announcementTwo); });
   a->addField("registerUnderline", [&m] { return m.registerUnderline(); });
   a->addField("forgetUnderline", [&m] { return m.forgetUnderline(); });
-  a->addInput("email", [&m] { return qs(m.email); }, [&m](const QVariant& v) { m.email = text(v); });
+  a->addInput("email", [&m] { return qs(m.email); }, [&m](const QVariant& v) { m.setEmail(text(v)); });
   a->addInput("password", [&m] { return qs(m.password); },
-              [&m](const QVariant& v) { m.password = text(v); });
+              [&m](const QVariant& v) { m.setPassword(text(v)); });
   a->addField("visible", [&m] { return m.visible; });
   a->addField("passwordIcon", [&m] { return qs(m.passwordIcon()); });
   a->addField("showProgress", [&m] { return m.showProgress; });

@@ -45,7 +45,7 @@ std::unique_ptr<ModelAdapter> bindMain(screens::MainTabbedView& m) {
   auto& menu = m.sideMenuView();
   a->addField("shown", [&m] { return shownName(m.shown()); });
   a->addField("presentSideMenu", [&m] { return m.presentSideMenu; });
-  a->addField("menuTitle", [&menu] { return localised(menu.locale, "Menu"); });
+  addTexts(*a, menu.locale, screens::SideMenuView::kTexts);
   a->addField("userName", [&menu] { return qs(menu.userName()); });
   a->addField("menuRows", [&menu] { return menuRows(menu.locale); });
   a->addField("selectedSideMenuTab", [&m] { return static_cast<qlonglong>(m.selectedSideMenuTab()); });

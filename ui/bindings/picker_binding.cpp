@@ -30,24 +30,14 @@ std::unique_ptr<ModelAdapter> bindServerList(servers::ServerListView& m) {
   auto a = std::make_unique<ModelAdapter>();
   const auto& l = m.locale;
   auto* rows = new ServerRowsModel(a.get());
-  a->addField("title", [&l] { return localised(l, "Server List"); });
-  a->addField("protocolTitle", [&l] { return localised(l, "Protocol"); });
-  a->addField("protocolDescription", [&l] {
-    return localised(l, "Decides how data moves between\na device and a VPN server");
-  });
-  a->addField("headerText", [&m] { return localised(m.locale, m.headerText()); });
-  a->addField("searchPlaceholder", [&l] { return localised(l, "Search your preferred server..."); });
+  addTexts(*a, l, servers::ServerListView::kTexts);
+  a->addField("headerText", [&l, &m] { return localised(l, m.headerText()); });
   a->addInput("searchText", [&m] { return qs(m.searchText); },
               [&m](const QVariant& v) { m.setSearchText(text(v)); });
   a->addField("protocols", [&m] { return protocolButtons(m); });
   a->addField("latencyText", [&m] { return qs(m.latencyText()); });
   a->addField("latencyColour", [&m] { return qs(m.latencyColour()); });
   a->addField("changeProtocolAlert", [&m] { return m.changeProtocolAlert; });
-  a->addField("promptMessage", [&l] {
-    return localised(l, servers::ServerListView::kPromptMessage);
-  });
-  a->addField("disconnectText", [&l] { return localised(l, "DISCONNECT"); });
-  a->addField("skipText", [&l] { return localised(l, "SKIP"); });
   a->addField("fetchingConfig", [&m] { return m.fetchingConfig; });
   a->addField("rows", [rows] { return QVariant::fromValue<QObject*>(rows); });
   a->addAction("appear", [&m](const QVariantList&) { m.appear(); });

@@ -14,7 +14,7 @@ std::unique_ptr<ModelAdapter> bindForgetPass(screens::ForgetPassView& m) {
   addTexts(*a, m.locale, screens::ForgetPassView::kTexts);
   a->addField("logInUnderline", [&m] { return m.logInUnderline(); });
   a->addInput("registerEmail", [&m] { return qs(m.registerEmail); },
-              [&m](const QVariant& v) { m.registerEmail = text(v); });
+              [&m](const QVariant& v) { m.setRegisterEmail(text(v)); });
   a->addField("showProgress", [&m] { return m.showProgress; });
   a->addField("fieldError", [&m] { return localisedIf(m.locale, m.fieldError()); });
   a->addField("failureText", [&m] { return localisedIf(m.locale, m.failureText()); });

@@ -26,7 +26,7 @@ std::unique_ptr<ModelAdapter> bindRoot(app::ContentView& m) {
   auto a = std::make_unique<ModelAdapter>();
   a->addField("shown", [&m] { return shownName(m.shown()); });
   a->addField("failEnterApp", [&m] { return m.failEnterApp; });
-  a->addField("serverErrorText", [&m] { return localised(m.locale, "Server Error"); });
+  addTexts(*a, m.locale, app::ContentView::kTexts);
   a->addField("isLogoHidden", [&m] { return m.splash.isLogoHidden; });
   a->addField("logoOffset", [&m] { return m.splash.logoOffset(); });
   a->addField("logoOpacity", [&m] { return m.splash.logoOpacity(); });

@@ -13,10 +13,10 @@ std::unique_ptr<ModelAdapter> bindSignUp(screens::SignUPView& m) {
   addTexts(*a, m.locale, screens::SignUPView::kTexts);
   a->addField("privacyUnderline", [&m] { return m.privacyUnderline(); });
   a->addInput("username", [&m] { return qs(m.username); },
-              [&m](const QVariant& v) { m.username = text(v); });
+              [&m](const QVariant& v) { m.setUsername(text(v)); });
   addPasswordPair(*a, m);
   addProgressAndOops(*a, m);
-  a->addInput("email", [&m] { return qs(m.email); }, [&m](const QVariant& v) { m.email = text(v); });
+  a->addInput("email", [&m] { return qs(m.email); }, [&m](const QVariant& v) { m.setEmail(text(v)); });
   a->addField("checkBoxImage", [&m] { return qs(m.checkBoxImage()); });
   a->addField("toggle", [&m] { return m.toggle; });
   a->addField("notice", [&m] { return qs(m.notice()); });

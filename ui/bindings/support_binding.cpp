@@ -10,11 +10,10 @@ namespace corvane::ui {
 
 namespace {
 
-QVariantMap row(const screenkit::Localization& locale, const screens::SupportView::Row& r,
-                const char* action) {
+QVariantMap row(const screens::SupportView::Row& r, const char* action) {
   return {{"icon", qs(r.icon)},
-          {"title", localised(locale, r.title)},
-          {"subtitle", localised(locale, r.subtitle)},
+          {"title", qs(r.title)},
+          {"subtitle", qs(r.subtitle)},
           {"action", QString::fromLatin1(action)}};
 }
 
@@ -23,12 +22,10 @@ QVariantMap row(const screenkit::Localization& locale, const screens::SupportVie
 std::unique_ptr<ModelAdapter> bindSupport(screens::SupportView& m) {
   using View = screens::SupportView;
   auto a = std::make_unique<ModelAdapter>();
-  auto locale = std::make_shared<screenkit::Localization>(screenkit::Localization::fromEnvironment());
-  a->addField("title", [locale] { return localised(*locale, View::kTitle); });
-  a->addField("rows", [locale] {
-    return QVariantList{row(*locale, View::kEmailRow, "tapEmail"),
-                        row(*locale, View::kChatRow, "tapChat")};
-  });
+  addTexts(*a, m.locale, View::kTexts);
+  const auto rows = m.rows();  // fixed texts: read once
+  const QVariantList shown{row(rows[0], "tapEmail"), row(rows[1], "tapChat")};
+  a->addField("rows", [shown] { return shown; });
   a->addAction("tapEmail", [&m](const QVariantList&) { m.tapEmail(); });
   a->addAction("tapChat", [&m](const QVariantList&) { m.tapChat(); });
   a->addAction("close", [&m](const QVariantList&) { m.tapClose(); });
@@ -39,7 +36,7 @@ std::unique_ptr<ModelAdapter> bindSupport(screens::SupportView& m) {
 std::unique_ptr<ModelAdapter> bindDevices(screens::ConnectDeviceView& m) {
   using View = screens::ConnectDeviceView;
   auto a = std::make_unique<ModelAdapter>();
-  a->addField("title", [&m] { return localised(m.locale, View::kTitle); });
+  addTexts(*a, m.locale, View::kTexts);
   a->addField("loading", [&m] { return m.loading; });
   a->addField("devices", [&m] {
     QVariantList cards;

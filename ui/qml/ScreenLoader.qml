@@ -7,11 +7,14 @@ Loader {
     property var screenModel: null
     property string pageUrl
     anchors.fill: parent
-    active: screenModel !== null && screenModel !== undefined
+    active: hasModel()
     focus: active
 
+    function hasModel() { return screenModel !== null && screenModel !== undefined }
+    // Asks the model itself, not `active`: when the model goes, this handler may run before
+    // `active` has followed, and a screen made then would read a model that is not there.
     function show() {
-        if (active) setSource(pageUrl, { model: screenModel })
+        if (hasModel()) setSource(pageUrl, { model: screenModel })
     }
     onActiveChanged: show()
     onScreenModelChanged: show()

@@ -3,88 +3,140 @@
 #include <QAction>
 #include <QIcon>
 #include <QMenu>
+#include <QSystemTrayIcon>
 
 #include "keys/notification_names.h"
 #include "keys/preference_key.h"
 #include "keys/tunnel_status_text.h"
-#include "platform/vpn/vpn_status.h"
-#include "screenkit/localization.h"
+#include "tunnelcore/tunnel_core.h"
+#include "ui/tray/desktop_notifier.h"
 
 namespace corvane::ui {
 
 namespace {
 
+using platform::VpnStatus;
+using Words = keys::TunnelStatusText;
+
 QString qs(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QIcon iconFor(const std::string& status) {
-  if (status == "Connected") return QIcon(QStringLiteral(":/qt/qml/Corvane/assets/icons/powerConnect.svg"));
-  if (status == "Connecting") return QIcon(QStringLiteral(":/qt/qml/Corvane/assets/icons/powerConnecting.svg"));
-  return QIcon(QStringLiteral(":/qt/qml/Corvane/assets/icons/powerButtonOff.svg"));
+// The status a stored word stands for, where no tunnel core reports the status itself.
+VpnStatus statusOfWord(std::string_view word) {
+  if (word == Words::connected) return VpnStatus::connected;
+  if (word == Words::connecting) return VpnStatus::connecting;
+  if (word == Words::disconnecting) return VpnStatus::disconnecting;
+  return VpnStatus::disconnected;
 }
 
 }  // namespace
 
-std::unique_ptr<StatusTray> StatusTray::make(screenkit::Services services) {
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) return nullptr;
-  return std::make_unique<StatusTray>(std::move(services));
+TrayLook trayLook(std::string_view word, const screenkit::Localization& locale) {
+  TrayLook look;
+  look.tooltip = QStringLiteral("CorvaneVPN · ") + qs(locale.text(word));
+  const QString icons = QStringLiteral(":/qt/qml/Corvane/assets/icons/");
+  if (word == Words::connected) {
+    look.icon = icons + QStringLiteral("powerConnect.svg");
+  } else if (word == Words::connecting) {
+    look.icon = icons + QStringLiteral("powerConnecting.svg");
+  } else {
+    look.icon = icons + QStringLiteral("powerButtonOff.svg");
+  }
+  // The same choices the power button offers: connect from down, disconnect from up or on
+  // the way up; nothing while the tunnel is on its way down.
+  look.connectEnabled = word == Words::disconnected;
+  look.disconnectEnabled = word == Words::connected || word == Words::connecting;
+  return look;
 }
 
-StatusTray::StatusTray(screenkit::Services services)
-    : services_(std::move(services)), menu_(std::make_unique<QMenu>()) {
-  const screenkit::Localization locale(services_.localeIdentifier);
-  connect_ = menu_->addAction(qs(locale.text("Connect")));
-  disconnect_ = menu_->addAction(qs(locale.text("Disconnect")));
+TunnelNoticeRule::Notice TunnelNoticeRule::next(VpnStatus status) {
+  switch (status) {
+    case VpnStatus::invalid:
+      up_.reset();
+      return Notice::none;
+    case VpnStatus::connected: {
+      const bool wasDown = up_ == false;
+      up_ = true;
+      return wasDown ? Notice::connected : Notice::none;
+    }
+    case VpnStatus::disconnected: {
+      const bool wasUp = up_ == true;
+      up_ = false;
+      return wasUp ? Notice::dropped : Notice::none;
+    }
+    case VpnStatus::connecting:
+    case VpnStatus::reasserting:
+    case VpnStatus::disconnecting:
+      return Notice::none;
+  }
+  return Notice::none;
+}
+
+StatusTray::StatusTray(screenkit::Services services, DesktopNotifier* notifier, bool showIcon)
+    : services_(std::move(services)),
+      locale_(services_.localeIdentifier),
+      notifier_(notifier),
+      menu_(std::make_unique<QMenu>()) {
+  connect_ = menu_->addAction(qs(locale_.text("Connect")));
+  disconnect_ = menu_->addAction(qs(locale_.text("Disconnect")));
   QObject::connect(connect_, &QAction::triggered, this, [this] {
     services_.notifications.post(std::string(keys::kConnectFromServer));
   });
   QObject::connect(disconnect_, &QAction::triggered, this, [this] {
     services_.notifications.post(std::string(keys::kDisconnectFromServer));
   });
-  icon_.setContextMenu(menu_.get());
-  // The controller stores the new word in its own observer of the same notification; read
-  // it once every observer has run.
-  statusObserver_ = platform::ObserverRegistration(
-      services_.notifications,
-      services_.notifications.addObserver(platform::kVpnStatusDidChangeNotification, [this] {
-        services_.mainLoop.post([this] { refresh(); });
-      }));
-  refresh();
-  icon_.show();
-}
-
-StatusTray::~StatusTray() { icon_.hide(); }
-
-std::string StatusTray::statusWord() const {
-  return keys::TunnelStatusText::shown(services_.preferences.get(keys::pref::vpnStatus));
-}
-
-void StatusTray::refresh() {
-  const std::string status = statusWord();
-  const screenkit::Localization locale(services_.localeIdentifier);
-  icon_.setIcon(iconFor(status));
-  icon_.setToolTip(QStringLiteral("CorvaneVPN · ") + qs(locale.text(status)));
-  connect_->setEnabled(connectEnabled());
-  disconnect_->setEnabled(disconnectEnabled());
-  // A notification when the tunnel came up, and when a tunnel that was up went down.
-  if (!last_.empty() && status != last_) {
-    if (status == "Connected") {
-      icon_.showMessage(QStringLiteral("CorvaneVPN"), qs(locale.text(status)),
-                        QSystemTrayIcon::Information);
-    } else if (last_ == "Connected" && status == "Disconnected") {
-      icon_.showMessage(QStringLiteral("CorvaneVPN"), qs(locale.text(status)),
-                        QSystemTrayIcon::Warning);
-    }
+  if (showIcon) {
+    icon_ = std::make_unique<QSystemTrayIcon>();
+    icon_->setContextMenu(menu_.get());
   }
-  last_ = status;
+
+  VpnStatus initial = VpnStatus::invalid;
+  if (tunnelcore::TunnelCore* core = services_.tunnelCore) {
+    // The service's own status, whichever screen is shown (the stored word is kept only
+    // while the dashboard exists).
+    initial = core->extensionProfile.vpnStatus();
+    statusObservation_ = core->extensionProfile.observeStatus([this](VpnStatus status) { statusChanged(status); });
+    show(std::string(Words::of(initial).value_or(Words::disconnected)));
+  } else {
+    // No tunnel core: the stored word, read again once the screens have stored the new one.
+    const std::string stored = Words::shown(services_.preferences.get(keys::pref::vpnStatus));
+    initial = statusOfWord(stored);
+    show(stored);
+    statusObserver_ = platform::ObserverRegistration(
+        services_.notifications,
+        services_.notifications.addObserver(platform::kVpnStatusDidChangeNotification, [this] {
+          services_.mainLoop.post([this] {
+            statusChanged(statusOfWord(Words::shown(services_.preferences.get(keys::pref::vpnStatus))));
+          });
+        }));
+  }
+  notices_.emplace(initial);
+  if (icon_) icon_->show();
 }
 
-QString StatusTray::tooltip() const { return icon_.toolTip(); }
-bool StatusTray::connectEnabled() const { return statusWord() == "Disconnected"; }
-bool StatusTray::disconnectEnabled() const {
-  const std::string status = statusWord();
-  return status == "Connected" || status == "Connecting";
+StatusTray::~StatusTray() {
+  if (icon_) icon_->hide();
+}
+
+void StatusTray::statusChanged(VpnStatus status) {
+  if (auto word = Words::of(status)) show(std::string(*word));
+  const auto notice = notices_->next(status);
+  if (notifier_ == nullptr || notice == TunnelNoticeRule::Notice::none) return;
+  const bool up = notice == TunnelNoticeRule::Notice::connected;
+  notifier_->notify(QStringLiteral("CorvaneVPN"),
+                    qs(locale_.text(up ? Words::connected : Words::disconnected)));
+}
+
+void StatusTray::show(std::string word) {
+  word_ = std::move(word);
+  look_ = trayLook(word_, locale_);
+  connect_->setEnabled(look_.connectEnabled);
+  disconnect_->setEnabled(look_.disconnectEnabled);
+  if (icon_) {
+    icon_->setIcon(QIcon(look_.icon));
+    icon_->setToolTip(look_.tooltip);
+  }
 }
 
 }  // namespace corvane::ui

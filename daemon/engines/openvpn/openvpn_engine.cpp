@@ -30,7 +30,11 @@ constexpr const char* kAccountRefused = "the server refused the user name or pas
 }  // namespace
 
 OpenVpnEngine::OpenVpnEngine(OpenVpnConfig config, engine::EngineContext context, engine::TunnelNetwork network)
-    : config_(std::move(config)), context_(std::move(context)), network_(std::move(network)), program_(context_) {}
+    : config_(std::move(config)),
+      context_(std::move(context)),
+      network_(std::move(network)),
+      program_(context_),
+      serverLink_(context_.loop) {}
 
 OpenVpnEngine::~OpenVpnEngine() {
   if (program_.started() || state_ != EngineState::exited) {
@@ -72,18 +76,34 @@ std::optional<EngineError> OpenVpnEngine::writeAccount() const {
 
 std::optional<EngineError> OpenVpnEngine::start(StateCallback onState) {
   onState_ = std::move(onState);
+  // openvpn itself would retry an unreachable server for a minute, and notice a link that
+  // goes down only when its keepalive runs out.
+  if (auto noWay = serverLink_.start(network_.serverEndpoints, network_.fwmark.value_or(0), [this](std::string why) {
+        if (!stopping_) fail(std::move(why));
+      })) {
+    return EngineError::failed(*noWay);
+  }
   const auto path = context_.runtimeDir / "openvpn.conf";
-  if (auto refused = writeAccount()) return refused;
+  if (auto refused = writeAccount()) {
+    serverLink_.stop();
+    return refused;
+  }
   std::string text = fileText();
   int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
   bool written = fd >= 0 && write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
   if (fd >= 0) close(fd);
   explicit_bzero(text.data(), text.size());
-  if (!written) return EngineError::failed(fmt::format("cannot write {}: {}", path.string(), strerror(errno)));
+  if (!written) {
+    serverLink_.stop();
+    return EngineError::failed(fmt::format("cannot write {}: {}", path.string(), strerror(errno)));
+  }
 
   auto started = program_.start("openvpn", {"--config", path.string()}, {},
                                 [this](const platform::ProcessExit& exit) { onProgramExit(exit); });
-  if (started) return started;
+  if (started) {
+    serverLink_.stop();
+    return started;
+  }
   state_ = EngineState::starting;
   startedAt_ = context_.loop.now();
   waitForManagement();
@@ -205,6 +225,7 @@ void OpenVpnEngine::report(EngineState state, std::optional<EngineError> error) 
 }
 
 void OpenVpnEngine::tearDown() {
+  serverLink_.stop();
   if (timer_ != 0) context_.loop.cancel(timer_);
   timer_ = 0;
   if (managementWatch_ != 0) context_.loop.unwatch(managementWatch_);

@@ -10,6 +10,7 @@
 #include "daemon/engine/engine_context.h"
 #include "daemon/engines/engine_program.h"
 #include "daemon/engines/openvpn/openvpn_config.h"
+#include "daemon/engines/server_link_watch.h"
 #include "platform/mainloop/main_loop.h"
 #include "platform/process/process.h"
 
@@ -46,6 +47,7 @@ class OpenVpnEngine final : public engine::Engine {
   engine::EngineContext context_;
   engine::TunnelNetwork network_;
   EngineProgram program_;
+  ServerLinkWatch serverLink_;
   StateCallback onState_;
   engine::EngineState state_ = engine::EngineState::starting;
   engine::TrafficCounters counters_;

@@ -33,7 +33,8 @@ TransparentProxyEngine::TransparentProxyEngine(TransparentLaunch launch, Transpa
       context_(std::move(context)),
       network_(std::move(network)),
       routing_(netlink_),
-      program_(context_) {}
+      program_(context_),
+      serverLink_(context_.loop) {}
 
 TransparentProxyEngine::~TransparentProxyEngine() {
   explicit_bzero(launch_.configText.data(), launch_.configText.size());
@@ -65,15 +66,28 @@ std::optional<EngineError> TransparentProxyEngine::writeConfig() {
 
 std::optional<EngineError> TransparentProxyEngine::start(StateCallback onState) {
   onState_ = std::move(onState);
+  // A proxy keeps listening whatever becomes of the way to its server, so its listening says
+  // nothing about that way: the link under it is watched instead.
+  if (auto noWay = serverLink_.start(network_.serverEndpoints, network_.fwmark.value_or(0), [this](std::string why) {
+        if (!stopping_) fail(std::move(why));
+      })) {
+    return EngineError::failed(*noWay);
+  }
   removeRules();
-  if (auto error = writeConfig()) return error;
+  if (auto error = writeConfig()) {
+    serverLink_.stop();
+    return error;
+  }
 
   std::vector<std::string> args = launch_.argsBeforeFile;
   args.push_back((context_.runtimeDir / launch_.configFileName).string());
   args.insert(args.end(), launch_.argsAfterFile.begin(), launch_.argsAfterFile.end());
   auto started = program_.start(launch_.program, args, {},
                                 [this](const platform::ProcessExit& exit) { onProgramExit(exit); });
-  if (started) return started;
+  if (started) {
+    serverLink_.stop();
+    return started;
+  }
   state_ = EngineState::starting;
   startedAt_ = context_.loop.now();
   waitForListener();
@@ -135,6 +149,7 @@ void TransparentProxyEngine::report(EngineState state, std::optional<EngineError
 }
 
 void TransparentProxyEngine::tearDown() {
+  serverLink_.stop();
   if (timer_ != 0) context_.loop.cancel(timer_);
   timer_ = 0;
   // The table goes first: once the program is gone, traffic sent to its port would vanish.

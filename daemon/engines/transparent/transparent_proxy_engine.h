@@ -9,6 +9,7 @@
 #include "daemon/engine/engine.h"
 #include "daemon/engine/engine_context.h"
 #include "daemon/engines/engine_program.h"
+#include "daemon/engines/server_link_watch.h"
 #include "daemon/engines/transparent/transparent_launch.h"
 #include "daemon/engines/transparent/transparent_routing.h"
 #include "daemon/engines/transparent/transparent_rules.h"
@@ -50,6 +51,7 @@ class TransparentProxyEngine final : public engine::Engine {
   net::Netlink netlink_;
   TransparentRouting routing_;
   EngineProgram program_;
+  ServerLinkWatch serverLink_;
   StateCallback onState_;
   engine::EngineState state_ = engine::EngineState::starting;
   platform::TimerId timer_ = 0;

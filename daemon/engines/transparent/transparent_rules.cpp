@@ -34,6 +34,8 @@ std::string nftTransparentRuleset(const TransparentRules& rules) {
   out += "    oifname \"lo\" return\n";
   out += "    fib daddr type { local, broadcast, multicast, anycast } return\n";
   out += "    ip daddr { 127.0.0.0/8, 224.0.0.0/4, 255.255.255.255 } return\n";
+  // The host's DHCP client renews its lease by unicast to the LAN's server, not through a proxy.
+  out += "    udp sport 68 udp dport 67 return\n";
   out += fmt::format("    meta l4proto {{ tcp, udp }} meta mark set 0x{:x}\n  }}\n", mark);
   out += "  chain prerouting {\n    type filter hook prerouting priority mangle; policy accept;\n";
   out += fmt::format("    meta mark 0x{:x} meta l4proto {{ tcp, udp }} tproxy ip to 127.0.0.1:{} accept\n  }}\n", mark,

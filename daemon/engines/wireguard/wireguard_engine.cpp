@@ -41,7 +41,8 @@ WireGuardEngine::WireGuardEngine(WireGuardConfig config, engine::EngineContext c
       network_(std::move(network)),
       routing_(netlink_),
       uapi_(UapiClient::socketFor(context_.interfaceName)),
-      program_(context_) {}
+      program_(context_),
+      serverLink_(context_.loop) {}
 
 WireGuardEngine::~WireGuardEngine() {
   if (program_.started() || state_ != EngineState::exited) {
@@ -52,6 +53,13 @@ WireGuardEngine::~WireGuardEngine() {
 
 std::optional<EngineError> WireGuardEngine::start(StateCallback onState) {
   onState_ = std::move(onState);
+  // The interface wireguard-go makes stays up when the link under it goes down; a lost
+  // handshake would tell only minutes later.
+  if (auto noWay = serverLink_.start(network_.serverEndpoints, network_.fwmark.value_or(0), [this](std::string why) {
+        if (!stopping_) fail(std::move(why));
+      })) {
+    return EngineError::failed(*noWay);
+  }
   // A link of this name left by a crash would make wireguard-go fail to create its own.
   (void)netlink_.deleteLink(context_.interfaceName);
   std::error_code ignored;
@@ -60,7 +68,10 @@ std::optional<EngineError> WireGuardEngine::start(StateCallback onState) {
   auto started = program_.start("wireguard-go", {"-f", context_.interfaceName},
                                 {{"WG_PROCESS_FOREGROUND", "1"}, {"LOG_LEVEL", "error"}},
                                 [this](const platform::ProcessExit& exit) { onProgramExit(exit); });
-  if (started) return started;
+  if (started) {
+    serverLink_.stop();
+    return started;
+  }
   state_ = EngineState::starting;
   startedAt_ = context_.loop.now();
   waitForSocket();
@@ -178,6 +189,7 @@ void WireGuardEngine::cancelTimer() {
 
 void WireGuardEngine::tearDown() {
   cancelTimer();
+  serverLink_.stop();
   if (linkWatchId_ != 0) context_.loop.unwatch(linkWatchId_);
   linkWatchId_ = 0;
   linkWatch_.reset();

@@ -9,6 +9,7 @@
 #include "daemon/engine/engine.h"
 #include "daemon/engine/engine_context.h"
 #include "daemon/engines/engine_program.h"
+#include "daemon/engines/server_link_watch.h"
 #include "daemon/engines/wireguard/uapi_client.h"
 #include "daemon/engines/wireguard/wireguard_config.h"
 #include "daemon/engines/wireguard/wireguard_routing.h"
@@ -49,6 +50,7 @@ class WireGuardEngine final : public engine::Engine {
   WireGuardRouting routing_;
   UapiClient uapi_;
   EngineProgram program_;
+  ServerLinkWatch serverLink_;
   StateCallback onState_;
   engine::EngineState state_ = engine::EngineState::starting;
   platform::TimerId timer_ = 0;

@@ -1,8 +1,8 @@
 #pragma once
 // The four keychain item operations, over attribute dictionaries, with the platform's
-// status codes (sec_status.h). Implementations: FileSecItemBackend (a private file under the
-// data folder) and ScriptedSecItemBackend for tests; a Secret Service backend can sit behind
-// the same interface. All of them are safe to call from any thread.
+// status codes (sec_status.h). Implementations: SecretServiceBackend (the session keyring),
+// FileSecItemBackend (a private file under the data folder) and ScriptedSecItemBackend for
+// tests; sec_item_backend_factory.h picks one. All of them are safe to call from any thread.
 #include <optional>
 
 #include "platform/core/error.h"

@@ -128,4 +128,29 @@ SecStatus SecItemTable::deleteItems(const SecItemDictionary& query) {
   return removed == 0 ? secstatus::kItemNotFound : secstatus::kSuccess;
 }
 
+SecItemDictionary storeRequest(const SecItem& item) {
+  SecItemDictionary d = identityQuery(item);
+  d.synchronizable = item.synchronizable ? SecSynchronizable::yes : SecSynchronizable::no;
+  if (item.accessControlFlags) {
+    d.accessControl = SecAccessControl{item.accessible, *item.accessControlFlags};
+  } else {
+    d.accessible = item.accessible;
+  }
+  d.valueData = item.value;
+  d.generic = item.generic;
+  d.label = item.label;
+  d.comment = item.comment;
+  return d;
+}
+
+SecItemDictionary identityQuery(const SecItem& item) {
+  SecItemDictionary q;
+  q.itemClass = item.itemClass;
+  q.service = item.service;
+  q.accessGroup = item.accessGroup;
+  q.account = item.account;
+  q.synchronizable = SecSynchronizable::any;
+  return q;
+}
+
 }  // namespace corvane::platform

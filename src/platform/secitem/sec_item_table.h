@@ -28,4 +28,9 @@ class SecItemTable {
   std::vector<SecItem> items_;
 };
 
+// The request that stores `item` as it is (add), and the query that matches exactly its
+// identity whether or not it synchronises: for moving items between stores.
+SecItemDictionary storeRequest(const SecItem& item);
+SecItemDictionary identityQuery(const SecItem& item);
+
 }  // namespace corvane::platform

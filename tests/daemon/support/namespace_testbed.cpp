@@ -140,7 +140,9 @@ bool NamespaceTestbed::startDaemon(const std::vector<std::string>& extraEnvironm
                                           "CORVANE_TUNNELD_INTERFACE=" + interfacePrefix_};
   environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
   int log = openLog(scratch_ / "daemon.log");
-  daemon_ = startIn(client_->name(), {(binDir() / "corvane-tunneld").string()}, environment, log);
+  std::vector<std::string> argv = daemonLauncher_;
+  argv.push_back((binDir() / "corvane-tunneld").string());
+  daemon_ = startIn(client_->name(), std::move(argv), environment, log);
   if (log >= 0) close(log);
   return daemon_.has_value();
 }

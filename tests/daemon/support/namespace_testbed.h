@@ -53,6 +53,9 @@ class NamespaceTestbed {
 
   // Starts corvane-tunneld in the client namespace (extra "NAME=value" environment entries).
   bool startDaemon(const std::vector<std::string>& extraEnvironment = {});
+  // Words put before the daemon's program (after `ip netns exec`), such as an nsenter into a
+  // mount namespace a test made; they apply to every later startDaemon.
+  void setDaemonLauncher(std::vector<std::string> words) { daemonLauncher_ = std::move(words); }
   // Sends `signal` to the daemon and reaps it; true when it ended cleanly (exit 0).
   bool stopDaemon(int signal);
   std::string daemonLog() const;
@@ -87,6 +90,7 @@ class NamespaceTestbed {
   std::string interfacePrefix_;
   std::vector<platform::Process> processes_;
   std::optional<platform::Process> daemon_;
+  std::vector<std::string> daemonLauncher_;
 };
 
 }  // namespace corvane::daemon::testing

@@ -139,6 +139,20 @@ SecStatus FileSecItemBackend::deleteItems(const SecItemDictionary& query) {
   return transact(true, [&](SecItemTable& table) { return table.deleteItems(query); });
 }
 
+SecStatus FileSecItemBackend::drainItems(const std::function<bool(const SecItem&)>& take) {
+  // "Not found" stands for "nothing taken", so that nothing is written.
+  const SecStatus status = transact(true, [&](SecItemTable& table) {
+    std::vector<SecItem> kept;
+    for (const SecItem& item : table.items()) {
+      if (!take(item)) kept.push_back(item);
+    }
+    if (kept.size() == table.items().size()) return secstatus::kItemNotFound;
+    table = SecItemTable(std::move(kept));
+    return secstatus::kSuccess;
+  });
+  return status == secstatus::kItemNotFound ? secstatus::kSuccess : status;
+}
+
 std::optional<SecAccessControl> FileSecItemBackend::createAccessControl(
     SecAccessible accessible, SecAccessControlFlags flags, std::optional<Error>& error) {
   if (flags != 0) {

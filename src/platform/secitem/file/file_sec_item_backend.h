@@ -13,6 +13,7 @@
 // both names, and the store starts empty; it is never deleted. A file written by a newer
 // version is left alone and every operation answers kNotAvailable.
 #include <filesystem>
+#include <functional>
 #include <mutex>
 
 #include "platform/log/log.h"
@@ -40,6 +41,12 @@ class FileSecItemBackend final : public SecItemBackend {
   std::optional<SecAccessControl> createAccessControl(SecAccessible accessible,
                                                       SecAccessControlFlags flags,
                                                       std::optional<Error>& error) override;
+
+  // Offers every stored item to `take` under the lock and removes the ones it took, in one
+  // write: for moving the items to another store, where `take` answers true only once the
+  // item is safely stored there. kSuccess also when nothing was taken; otherwise the status
+  // of the failed read or write (then nothing is removed).
+  SecStatus drainItems(const std::function<bool(const SecItem&)>& take);
 
  private:
   class Session;

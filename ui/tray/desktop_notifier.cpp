@@ -1,0 +1,30 @@
+#include "ui/tray/desktop_notifier.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QVariantMap>
+
+namespace corvane::ui {
+
+DesktopNotifier::DesktopNotifier(QDBusConnection bus, QObject* parent)
+    : QObject(parent), bus_(std::move(bus)) {}
+
+void DesktopNotifier::notify(const QString& summary, const QString& body) {
+  if (!bus_.isConnected()) return;
+  QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(kService), QString::fromLatin1(kPath),
+                                                     QString::fromLatin1(kService), QStringLiteral("Notify"));
+  // app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout (-1: the
+  // server's default).
+  call << QStringLiteral("CorvaneVPN") << shown_ << QStringLiteral("net.corvane.client") << summary << body
+       << QStringList() << QVariantMap{{QStringLiteral("desktop-entry"), QStringLiteral("net.corvane.client")}}
+       << qint32(-1);
+  auto* watcher = new QDBusPendingCallWatcher(bus_.asyncCall(call), this);
+  connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* done) {
+    const QDBusPendingReply<uint> reply = *done;
+    if (reply.isValid()) shown_ = reply.value();
+    done->deleteLater();
+  });
+}
+
+}  // namespace corvane::ui
