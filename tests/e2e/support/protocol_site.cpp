@@ -1,15 +1,19 @@
 #include "e2e/support/protocol_site.h"
 
+#include <vector>
+
 #include "daemon/support/command.h"
+#include "daemon/support/engine_servers.h"
 #include "daemon/support/proxy_testbed.h"
-#include "daemon/support/test_pki.h"
 #include "daemon/support/wireguard_testbed.h"
 
 namespace corvane::e2e {
 namespace {
 
+using daemon::testing::EngineServer;
 using daemon::testing::ProxyTestbed;
 using daemon::testing::runIn;
+using daemon::testing::startEngineServer;
 using daemon::testing::WireGuardTestbed;
 using nlohmann::json;
 
@@ -102,67 +106,16 @@ class ProxySite : public ProtocolSite {
   json entry_;
 };
 
-constexpr const char* kVmessId = "6a3c2d1e-8f4b-4c6d-9e0a-1b2c3d4e5f60";
-
-std::unique_ptr<ProtocolSite> openVpnSite(std::string* whyNot) {
-  auto bed = ProxyTestbed::create({"openvpn", "openssl"}, whyNot);
+// The engine's server side and the client configuration are the tunnel service tests' own;
+// here the configuration goes into the catalogue entry the backend hands out.
+std::unique_ptr<ProtocolSite> proxySite(const EngineServer& engine, const std::vector<std::string>& programs,
+                                        int type, const std::string& name, std::string* whyNot) {
+  auto bed = ProxyTestbed::create(programs, whyNot);
   if (!bed) return nullptr;
-  daemon::testing::TestPki pki;
-  if (!pki.make(bed->scratch())) return *whyNot = "openssl could not make the test PKI", nullptr;
-  const std::string config =
-      "port 1194\nproto udp\nlocal 192.168.79.1\ndev tun\ntopology subnet\nserver 10.8.0.0 255.255.255.0\nca " +
-      pki.caFile.string() + "\ncert " + pki.serverCertFile.string() + "\nkey " + pki.serverKeyFile.string() +
-      "\ndh none\npush \"redirect-gateway def1\"\npush \"dhcp-option DNS 10.79.0.1\"\nkeepalive 10 60\n"
-      "data-ciphers AES-256-GCM:CHACHA20-POLY1305\nverb 3\ncd " + bed->scratch().string() + "\n";
-  if (!bed->startServer({"openvpn", "--config", bed->writeFile("server.conf", config)})) {
-    return *whyNot = "cannot start the openvpn server", nullptr;
-  }
-  json entry = server(1, "Lab OpenVPN", ProxyTestbed::kServerAddress);
-  entry["config"] = "client\ndev tun\nproto udp\nremote 192.168.79.1 1194\nresolv-retry infinite\nnobind\n"
-                    "persist-key\npersist-tun\nremote-cert-tls server\ndata-ciphers AES-256-GCM:CHACHA20-POLY1305\n"
-                    "verb 3\n<ca>\n" + pki.caPem + "</ca>\n<cert>\n" + pki.clientCertPem + "</cert>\n<key>\n" +
-                    pki.clientKeyPem + "</key>\n";
-  return std::make_unique<ProxySite>(std::move(bed), std::move(entry));
-}
-
-std::unique_ptr<ProtocolSite> shadowsocksSite(std::string* whyNot) {
-  auto bed = ProxyTestbed::create({"ss-redir", "ss-server"}, whyNot);
-  if (!bed) return nullptr;
-  const auto config = bed->writeFile("ss-server.json", R"({"server":"192.168.79.1","server_port":8388,
-    "password":"test-secret","method":"chacha20-ietf-poly1305","mode":"tcp_and_udp","timeout":60})");
-  if (!bed->startServer({"ss-server", "-u", "-c", config})) return *whyNot = "cannot start ss-server", nullptr;
-  json entry = server(4, "Lab Shadowsocks", ProxyTestbed::kServerAddress);
-  entry["config"] = json{{"server", ProxyTestbed::kServerAddress},
-                         {"server_port", 8388},
-                         {"password", "test-secret"},
-                         {"method", "chacha20-ietf-poly1305"}}
-                        .dump();
-  return std::make_unique<ProxySite>(std::move(bed), std::move(entry));
-}
-
-std::unique_ptr<ProtocolSite> v2raySite(std::string* whyNot) {
-  auto bed = ProxyTestbed::create({"v2ray"}, whyNot);
-  if (!bed) return nullptr;
-  const json serverConfig = {
-      {"log", {{"loglevel", "warning"}}},
-      {"inbounds",
-       {{{"listen", ProxyTestbed::kServerAddress},
-         {"port", 10086},
-         {"protocol", "vmess"},
-         {"settings", {{"clients", {{{"id", kVmessId}, {"alterId", 0}}}}}}}}},
-      {"outbounds", {{{"protocol", "freedom"}}}}};
-  if (!bed->startServer({"v2ray", "-config", bed->writeFile("v2ray-server.json", serverConfig.dump())})) {
-    return *whyNot = "cannot start the v2ray server", nullptr;
-  }
-  const json vnext = {{"address", ProxyTestbed::kServerAddress},
-                      {"port", 10086},
-                      {"users", {{{"id", kVmessId}, {"alterId", 0}, {"security", "auto"}}}}};
-  const json clientConfig = {
-      {"log", {{"loglevel", "warning"}}},
-      {"outbounds",
-       {{{"protocol", "vmess"}, {"settings", {{"vnext", {vnext}}}}, {"streamSettings", {{"network", "tcp"}}}}}}};
-  json entry = server(7, "Lab V2ray", ProxyTestbed::kServerAddress);
-  entry["config"] = clientConfig.dump();
+  auto config = startEngineServer(engine, *bed);
+  if (!config) return *whyNot = "cannot start the " + engine.engine + " server", nullptr;
+  json entry = server(type, name, ProxyTestbed::kServerAddress);
+  entry["config"] = *config;
   return std::make_unique<ProxySite>(std::move(bed), std::move(entry));
 }
 
@@ -175,9 +128,11 @@ std::unique_ptr<ProtocolSite> ProtocolSite::create(Protocol protocol, std::strin
       if (!bed) return nullptr;
       return std::make_unique<WireGuardSite>(std::move(bed));
     }
-    case Protocol::openVpn: return openVpnSite(whyNot);
-    case Protocol::shadowsocks: return shadowsocksSite(whyNot);
-    case Protocol::v2ray: return v2raySite(whyNot);
+    case Protocol::openVpn:
+      return proxySite(daemon::testing::kOpenVpnServer, {"openvpn", "openssl"}, 1, "Lab OpenVPN", whyNot);
+    case Protocol::shadowsocks:
+      return proxySite(daemon::testing::kShadowsocksServer, {"ss-redir", "ss-server"}, 4, "Lab Shadowsocks", whyNot);
+    case Protocol::v2ray: return proxySite(daemon::testing::kV2rayServer, {"v2ray"}, 7, "Lab V2ray", whyNot);
   }
   return nullptr;
 }
