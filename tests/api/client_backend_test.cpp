@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "api/support/api_harness.h"
-#include "api/support/backend_process.h"
+#include "api/support/backend_suite.h"
 #include "api/support/eventually.h"
 #include "keys/preference_key.h"
 
@@ -17,18 +17,8 @@ namespace Key = keys::pref;
 constexpr const char* kDemoUser = "demo@corvane.test";
 constexpr const char* kDemoPassword = "corvane-demo-2026";
 
-class ClientWithBackend : public ::testing::Test {
+class ClientWithBackend : public test::BackendSuite<> {
  protected:
-  static void SetUpTestSuite() {
-    test::BackendLaunch launch;
-    launch.demo = true;
-    backend_ = new test::BackendProcess(launch);
-  }
-  static void TearDownTestSuite() {
-    delete backend_;
-    backend_ = nullptr;
-  }
-
   // A client that discovered the backend the way the app does at start-up.
   std::unique_ptr<test::ApiHarness> discoveredClient() {
     auto harness = std::make_unique<test::ApiHarness>(backend_->apiHost(), backend_->caFile());
@@ -43,10 +33,7 @@ class ClientWithBackend : public ::testing::Test {
     EXPECT_TRUE(made) << made.error().toString();
     return name;
   }
-
-  static test::BackendProcess* backend_;
 };
-test::BackendProcess* ClientWithBackend::backend_ = nullptr;
 
 TEST_F(ClientWithBackend, DiscoveryFindsTheApiDomainAndTheAnnouncements) {
   auto harness = discoveredClient();

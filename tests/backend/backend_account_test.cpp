@@ -5,7 +5,7 @@
 #include <regex>
 
 #include "backend/support/backend_calls.h"
-#include "api/support/backend_process.h"
+#include "api/support/backend_suite.h"
 
 namespace corvane::test {
 namespace {
@@ -15,17 +15,8 @@ using nlohmann::json;
 constexpr const char* kDemoUser = "demo@corvane.test";
 constexpr const char* kDemoPassword = "corvane-demo-2026";
 
-class BackendAccountTest : public ::testing::Test {
+class BackendAccountTest : public BackendSuite<> {
  protected:
-  static void SetUpTestSuite() {
-    BackendLaunch launch;
-    launch.demo = true;
-    backend_ = new BackendProcess(launch);
-  }
-  static void TearDownTestSuite() {
-    delete backend_;
-    backend_ = nullptr;
-  }
   JsonAnswer post(const std::string& path, const json& body) {
     auto http = backend_->httpClient();
     return postJson(http, "/app-api-v1/" + path, body);
@@ -35,9 +26,7 @@ class BackendAccountTest : public ::testing::Test {
     const auto answer = post("sign-up", signUpBody(name, password, password, name + "@mail.corvane.test"));
     ASSERT_EQ(answer.body["status_code"], 200) << answer.text;
   }
-  static BackendProcess* backend_;
 };
-BackendProcess* BackendAccountTest::backend_ = nullptr;
 
 TEST_F(BackendAccountTest, DemoLoginCarriesEveryUserFieldWithItsType) {
   const auto answer = post("login", loginBody(kDemoUser, kDemoPassword));

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "backend/support/backend_calls.h"
-#include "api/support/backend_process.h"
+#include "api/support/backend_suite.h"
 
 namespace corvane::test {
 namespace {
@@ -26,16 +26,11 @@ std::string trimmed(std::string text) {
   return text;
 }
 
-class BackendPublicTest : public ::testing::Test {
+class BackendPublicTest : public BackendSuite<> {
  protected:
-  static void SetUpTestSuite() { backend_ = new BackendProcess(); }
-  static void TearDownTestSuite() {
-    delete backend_;
-    backend_ = nullptr;
-  }
-  static BackendProcess* backend_;
+  // The plain backend: no demo account, no demo catalogue.
+  static void SetUpTestSuite() { start(BackendLaunch()); }
 };
-BackendProcess* BackendPublicTest::backend_ = nullptr;
 
 TEST_F(BackendPublicTest, ReadyLineNamesTheCaItPrinted) {
   ASSERT_GT(backend_->httpsPort(), 0);

@@ -6,7 +6,7 @@
 #include <regex>
 
 #include "backend/support/backend_calls.h"
-#include "api/support/backend_process.h"
+#include "api/support/backend_suite.h"
 
 namespace corvane::test {
 namespace {
@@ -36,17 +36,8 @@ std::string lineValue(const std::string& config, const std::string& key) {
   return std::regex_search(config, m, pattern) ? m[2].str() : std::string();
 }
 
-class BackendServiceTest : public ::testing::Test {
+class BackendServiceTest : public BackendSuite<> {
  protected:
-  static void SetUpTestSuite() {
-    BackendLaunch launch;
-    launch.demo = true;
-    backend_ = new BackendProcess(launch);
-  }
-  static void TearDownTestSuite() {
-    delete backend_;
-    backend_ = nullptr;
-  }
   JsonAnswer post(const std::string& path, const json& body) {
     auto http = backend_->httpClient();
     return postJson(http, "/app-api-v1/" + path, body);
@@ -62,9 +53,7 @@ class BackendServiceTest : public ::testing::Test {
     for (const auto& d : answer.body["data"]) ids.push_back(d["udid"]);
     return ids;
   }
-  static BackendProcess* backend_;
 };
-BackendProcess* BackendServiceTest::backend_ = nullptr;
 
 TEST_F(BackendServiceTest, DevicesListEchoesWhatLoginsSent) {
   newAccount("devices-user");

@@ -9,7 +9,7 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
-#include "api/support/backend_process.h"
+#include "api/support/backend_suite.h"
 #include "corvane/build_config.h"
 
 namespace corvane::cli {
@@ -20,17 +20,8 @@ struct CtlRun {
   std::string out;
 };
 
-class CorvanectlTest : public ::testing::Test {
+class CorvanectlTest : public test::BackendSuite<> {
  protected:
-  static void SetUpTestSuite() {
-    test::BackendLaunch launch;
-    launch.demo = true;
-    backend_ = new test::BackendProcess(launch);
-  }
-  static void TearDownTestSuite() {
-    delete backend_;
-    backend_ = nullptr;
-  }
   void SetUp() override {
     home_ = std::filesystem::temp_directory_path() /
             ("corvanectl-test-" + std::to_string(::getpid()));
@@ -55,11 +46,8 @@ class CorvanectlTest : public ::testing::Test {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
   }
 
-  static test::BackendProcess* backend_;
   std::filesystem::path home_;
 };
-
-test::BackendProcess* CorvanectlTest::backend_ = nullptr;
 
 TEST_F(CorvanectlTest, MainRoadWithJsonAndExitCodes) {
   auto start = run("start --json");

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "api/support/backend_process.h"
+#include "api/support/backend_suite.h"
 #include "app/content_view.h"
 #include "keys/preference_key.h"
 #include "platform/opener/url_opener.h"
@@ -45,18 +45,8 @@ struct Shape {
 
 void PrintTo(const Shape& shape, std::ostream* out) { *out << shape.name << " " << shape.locale; }
 
-class Screenshots : public ::testing::TestWithParam<Shape> {
+class Screenshots : public test::BackendSuite<::testing::TestWithParam<Shape>> {
  protected:
-  static void SetUpTestSuite() {
-    test::BackendLaunch launch;
-    launch.demo = true;
-    backend_ = new test::BackendProcess(launch);
-  }
-  static void TearDownTestSuite() {
-    delete backend_;
-    backend_ = nullptr;
-  }
-
   void SetUp() override {
     home_ = std::filesystem::temp_directory_path() /
             ("corvane-shots-" + std::to_string(::getpid()) + "-" + GetParam().name + GetParam().locale);
@@ -85,7 +75,6 @@ class Screenshots : public ::testing::TestWithParam<Shape> {
     EXPECT_TRUE(faults.isEmpty()) << name << ": " << faults.join("; ").toStdString();
   }
 
-  static inline test::BackendProcess* backend_ = nullptr;
   std::filesystem::path home_;
   QString outDir_;
 };
