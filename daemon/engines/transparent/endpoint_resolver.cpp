@@ -7,12 +7,11 @@
 
 namespace corvane::daemon::engines::transparent {
 
-std::optional<std::string> resolveServerAddress(const std::string& host) {
+std::optional<std::string> resolveServerAddress(const std::string& host, AddressFamily family) {
   if (auto numeric = net::IpPrefix::parseAddress(host)) return numeric->address();
   addrinfo hints{};
-  // IPv4 first: the transparent table carries IPv4 only.
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_family = family == AddressFamily::ipv4 ? AF_INET : AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;  // one entry an address, not one a socket type
   addrinfo* found = nullptr;
   if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return std::nullopt;
   char text[NI_MAXHOST] = {};

@@ -1,30 +1,14 @@
 #include "daemon/engines/wireguard/wireguard_factory.h"
 
 #include <fmt/format.h>
-#include <netdb.h>
 
+#include "daemon/engines/transparent/endpoint_resolver.h"
 #include "daemon/engines/wireguard/wireguard_config_parser.h"
 #include "daemon/engines/wireguard/wireguard_engine.h"
 #include "daemon/engines/wireguard/wireguard_routing.h"
 #include "daemon/net/routing_ids.h"
 
 namespace corvane::daemon::engines::wireguard {
-namespace {
-
-std::optional<std::string> resolve(const std::string& host) {
-  if (auto numeric = net::IpPrefix::parseAddress(host)) return numeric->address();
-  addrinfo hints{};
-  hints.ai_socktype = SOCK_DGRAM;
-  addrinfo* found = nullptr;
-  if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || !found) return std::nullopt;
-  char text[NI_MAXHOST] = {};
-  int error = getnameinfo(found->ai_addr, found->ai_addrlen, text, sizeof text, nullptr, 0, NI_NUMERICHOST);
-  freeaddrinfo(found);
-  if (error != 0) return std::nullopt;
-  return std::string(text);
-}
-
-}  // namespace
 
 engine::PreparedEngine WireGuardFactory::prepare(std::string_view content, const engine::EngineContext& context) const {
   auto parsed = parseWireGuardConfig(content);
@@ -33,7 +17,7 @@ engine::PreparedEngine WireGuardFactory::prepare(std::string_view content, const
 
   engine::TunnelNetwork network;
   for (const auto& peer : config.peers) {
-    auto address = resolve(peer.endpointHost);
+    auto address = transparent::resolveServerAddress(peer.endpointHost, transparent::AddressFamily::any);
     if (!address) {
       return engine::EngineError::failed(fmt::format("Endpoint host `{}' cannot be resolved", peer.endpointHost));
     }
