@@ -18,7 +18,9 @@ struct LoginOptions {
 
 int runLogin(const GlobalOptions& global, const LoginOptions& options) {
   ClientSession session({});
-  app::ContentView root(session.services());
+  // The gate's 2 s after the link table is the splash animation's time; with no splash to
+  // draw the root moves on at once (what the gate stores does not wait for it).
+  app::ContentView root(session.services(), platform::Duration::zero());
   root.appear();
   session.runUntil(
       [&] {
@@ -30,6 +32,7 @@ int runLogin(const GlobalOptions& global, const LoginOptions& options) {
   }
   if (root.shown() == app::ContentView::Child::main) {
     const std::string user = session.preferences().get(keys::pref::username).value_or("");
+    session.drainRequests(std::chrono::seconds(5));  // the announcements the gate asked for
     emit(global, {{"loggedIn", true}, {"alreadySignedIn", true}, {"username", user}},
          "Already signed in as " + user + " (corvanectl logout to sign out)");
     return kExitOk;

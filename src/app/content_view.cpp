@@ -7,8 +7,8 @@
 
 namespace corvane::app {
 
-ContentView::ContentView(screenkit::Services services)
-    : ScreenModel(std::move(services)), locale(services_.localeIdentifier) {
+ContentView::ContentView(screenkit::Services services, platform::Duration enterDelay)
+    : ScreenModel(std::move(services)), locale(services_.localeIdentifier), enterDelay_(enterDelay) {
   loginObserver_ = platform::ObserverRegistration(
       services_.notifications,
       services_.notifications.addObserver(std::string(keys::kLoginSuccess), [this] {
@@ -37,7 +37,7 @@ void ContentView::appear() {
 void ContentView::enterDecided(bool mayEnter) {
   decision_ = mayEnter;
   if (mayEnter) {
-    after(kEnterDelay, [this] {
+    after(enterDelay_, [this] {
       showSplashView = false;
       showViewSecond = true;
       evaluate();

@@ -24,7 +24,10 @@ class ContentView : public screenkit::ScreenModel {
   static constexpr platform::Duration kEnterDelay = platform::seconds(2.0);
   static constexpr platform::Duration kServerErrorFor = platform::seconds(2.5);
 
-  explicit ContentView(screenkit::Services services);
+  // `enterDelay` is how long the splash stays after the link table: its animation's time
+  // for a window; a front with no splash to draw (the command line) passes zero. Nothing the
+  // gate stores waits for it.
+  explicit ContentView(screenkit::Services services, platform::Duration enterDelay = kEnterDelay);
   ~ContentView() override;
 
   bool showSplashView = true;
@@ -50,6 +53,7 @@ class ContentView : public screenkit::ScreenModel {
   void enterDecided(bool mayEnter);
   void evaluate();
 
+  platform::Duration enterDelay_;
   Child shown_ = Child::splash;
   std::optional<bool> decision_;
   std::unique_ptr<screens::LoginView> login_;

@@ -53,6 +53,17 @@ TEST_F(ContentViewTest, EntersTwoSecondsAfterTheLinkTableByTheSignInFlag) {
   }
 }
 
+TEST_F(ContentViewTest, AFrontWithNoSplashToDrawEntersWithoutTheDelay) {
+  for (bool loggedIn : {false, true}) {
+    env.preferences.set(keys::pref::loggedIn, loggedIn);
+    linkTable(200, "{}");
+    ContentView root(env.services(), platform::Duration::zero());
+    appearAndDecide(root);
+    env.loop.runPending();
+    EXPECT_EQ(root.shown(), loggedIn ? Child::main : Child::login);
+  }
+}
+
 TEST_F(ContentViewTest, FailedLinkTableShowsServerErrorForTwoAndAHalfSeconds) {
   struct Case {
     int status;
