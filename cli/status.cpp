@@ -11,13 +11,30 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
+// The IP echo answers only over a working route. While the tunnel is down its request may
+// never be answered (the kill switch drops it) until the loader's stall limit, so it is
+// waited for only while the tunnel is connected, and then briefly: an echo that has not
+// answered by then shows the placeholder, as the dashboard does until it answers.
+constexpr std::chrono::milliseconds kEchoLimit{3000};
+// The account refresh the dashboard sends on show, to the backend.
+constexpr std::chrono::milliseconds kRequestLimit{5000};
+
+void settle(ClientSession& session, TunnelSession& tunnel, tunnel::HomeView& home) {
+  tunnel::DashboardStatus& dashboard = *home.dashboard();
+  if (tunnel.core().extensionProfile.vpnStatus() == platform::VpnStatus::connected) {
+    session.runUntil([&] { return !dashboard.lookingUpAddress(); }, kEchoLimit);
+  }
+  session.runUntil(
+      [&] { return session.root().requestsInFlight() <= (dashboard.lookingUpAddress() ? 1 : 0); }, kRequestLimit);
+  session.runUntil([] { return false; }, std::chrono::milliseconds(50));
+}
+
 int runStatus(const GlobalOptions& global, bool watch, double seconds) {
   ClientSession session({.withTunnel = true});
   TunnelSession tunnel(session);
   const bool reached = tunnel.reachService();
   tunnel::HomeView& home = tunnel.showDashboard();
-  session.drainRequests(std::chrono::milliseconds(5000));
-  session.runUntil([] { return false; }, std::chrono::milliseconds(50));
+  settle(session, tunnel, home);
   auto last = tunnel.report(home);
   if (!reached) last.lastError = "the tunnel service does not answer at `" + tunnel.socketPath() + "'";
   emit(global, last.json(), last.line());

@@ -64,8 +64,13 @@ TEST(CorvanectlKillSwitch, AKilledEngineLeaksNothingUntilTheSwitchGoesOff) {
   ASSERT_TRUE(watcher.waitForStatus([](const auto& s) { return s.killSwitch && s.status != platform::tunneld::kStatusConnected; }, 10s))
       << site->daemonLog();
   attemptLeaks(ns);
+  // The IP echo cannot answer through the block: status does not wait for it (it sat out a
+  // 5 s drain before), and shows no address.
+  const auto asked = std::chrono::steady_clock::now();
   const auto blocked = expectRan({"status", "--json"});
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, 3s) << "status waited for an echo that cannot answer";
   EXPECT_EQ(blocked.json["killSwitchBlocking"], true) << blocked.out;
+  EXPECT_EQ(blocked.json["address"], "---.--.-.--") << blocked.out;
   for (const auto& line : capture.stop()) EXPECT_TRUE(isAllowed(line)) << "leaked: " << line;
 
   EXPECT_EQ(expectRan({"killswitch", "off", "--json"}).json["killSwitch"], false);
