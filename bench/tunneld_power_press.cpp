@@ -8,8 +8,9 @@
 // "1" (every status change is sent once), so it never meets a stale "3"; the app's loop is
 // given a moment before each press to take in the bare round's events, which it would
 // otherwise read after the press. Also printed, the two ends of the app round that are the app's
-// alone: power press → status 2 heard by the app's socket client (the daemon answers 2 within
-// a millisecond or two), and status 3 heard → "Connected" stored.
+// alone: power press → status 2 heard by the app's socket client (the daemon's own share
+// included: it tells 2 once the table is set and the engine's program started), and status 3
+// heard → "Connected" stored.
 // Needs root and wireguard-go. Usage: tunneld_power_press [ROUNDS]
 #include <algorithm>
 #include <chrono>
