@@ -11,7 +11,7 @@ add_dependencies(gui_tests corvane-backend)
 corvane_warnings(gui_tests)
 gtest_discover_tests(gui_tests
   PROPERTIES LABELS gui
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;CORVANE_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;CORVANE_KEYCHAIN=file;CORVANE_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots"
   DISCOVERY_TIMEOUT 60
   DISCOVERY_MODE PRE_TEST
   # Parameter values of table tests print as raw bytes (pointers included): name them by index.
