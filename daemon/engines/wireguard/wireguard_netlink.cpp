@@ -206,6 +206,9 @@ Result<WireGuardNetlink> WireGuardNetlink::open() {
   int one = 1;
   setsockopt(nl_socket_get_fd(link.socket_), SOL_NETLINK, NETLINK_CAP_ACK, &one, sizeof one);
   int family = genl_ctrl_resolve(link.socket_, WG_GENL_NAME);
+  // The family lookup leaves libnl's expected sequence number behind the next request's; the
+  // socket serves one request at a time, and dump replies are matched by hand in get().
+  nl_socket_disable_seq_check(link.socket_);
   if (family < 0) {
     return Error(kDomain, kFamilyMissing,
                  fmt::format("the kernel has no \"{}\" generic netlink family: {}", WG_GENL_NAME, nl_geterror(family)));
