@@ -21,7 +21,7 @@ class KernelDevice final : public WireGuardDevice {
   static constexpr std::int64_t kUnsupported = -2;
   ~KernelDevice() override;
 
-  const char* kind() const override { return "kernel"; }
+  const char* kind() const override { return "kernel WireGuard"; }
   std::optional<engine::EngineError> create(ReadyCallback ready, LostCallback lost) override;
   Result<void> configure(const DeviceSettings& settings) override;
   Result<DeviceState> read() override;

@@ -17,7 +17,7 @@ class UserspaceDevice final : public WireGuardDevice {
   UserspaceDevice(const engine::EngineContext& context, net::Netlink& netlink);
   ~UserspaceDevice() override;
 
-  const char* kind() const override { return "userspace"; }
+  const char* kind() const override { return "wireguard-go"; }
   std::optional<engine::EngineError> create(ReadyCallback ready, LostCallback lost) override;
   Result<void> configure(const DeviceSettings& settings) override;
   Result<DeviceState> read() override;

@@ -38,7 +38,7 @@ class WireGuardDevice {
 
   virtual ~WireGuardDevice() = default;
 
-  // "kernel" or "userspace", for the log.
+  // "kernel WireGuard" or "wireguard-go", for the log and error messages.
   virtual const char* kind() const = 0;
   // Makes the interface. `ready` runs on the loop once the device takes configuration (at
   // once for the kernel's, when wireguard-go's socket is there otherwise); `lost` when the

@@ -51,7 +51,9 @@ WireGuardEngine::WireGuardEngine(WireGuardConfig config, engine::EngineContext c
       serverLink_(context_.loop) {}
 
 WireGuardEngine::~WireGuardEngine() {
-  if (device_ || state_ != EngineState::exited) {
+  // After a stop or a failure everything is gone already; tearing down again could take the
+  // policy rules of a tunnel that has replaced this one.
+  if (state_ != EngineState::exited) {
     stopping_ = true;
     tearDown();
   }
@@ -104,7 +106,7 @@ std::optional<EngineError> WireGuardEngine::start(StateCallback onState) {
     device_.reset();
     return made;
   }
-  log_.info(fmt::format("{} runs on {} WireGuard", context_.interfaceName, device_->kind()));
+  log_.info(fmt::format("{} runs on {}", context_.interfaceName, device_->kind()));
   state_ = EngineState::starting;
   startedAt_ = context_.loop.now();
   return std::nullopt;
@@ -130,8 +132,8 @@ void WireGuardEngine::watchLink() {
   linkWatch_.emplace(std::move(*watch));
   linkWatchId_ = context_.loop.watchReadable(linkWatch_->fd(), [this] {
     if (stopping_ || !linkWatch_ || !linkWatch_->drainLost(context_.interfaceName)) return;
-    fail(fmt::format("{} went down (its {} WireGuard ended or the link was taken down)", context_.interfaceName,
-                     device_ ? device_->kind() : "unknown"));
+    fail(fmt::format("{} went down ({} ended or the link was taken down)", context_.interfaceName,
+                     device_ ? device_->kind() : "WireGuard"));
   });
 }
 
