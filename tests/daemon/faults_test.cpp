@@ -4,6 +4,7 @@
 // known status with the reason, and with nothing left behind.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -137,12 +138,18 @@ TEST(Faults, ADaemonKilledMidConnectIsCleanedUpAndResumedWhenTheKillSwitchIsOn) 
   EXPECT_EQ(run({"cat", bed->client().resolvConfPath()}).out, WireGuardTestbed::kResolvConf);
 }
 
+// Runs `words` with its output to /dev/null (so no leftover holds the test's pipes).
 pid_t spawnProgram(const std::vector<std::string>& words) {
   std::vector<char*> argv;
   for (const auto& word : words) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  for (int fd : {1, 2}) posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_WRONLY, 0);
   pid_t pid = 0;
-  return posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) == 0 ? pid : -1;
+  const bool started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&actions);
+  return started ? pid : -1;
 }
 
 // A crashed run's programs are found by an argument inside its folder, in /proc, while the
@@ -152,9 +159,12 @@ pid_t spawnProgram(const std::vector<std::string>& words) {
 TEST(Faults, TheOrphanScanOutlivesProcessesEndingUnderItAndKillsOnlyTheRunsPrograms) {
   char pattern[] = "/tmp/corvane-orphans-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
-  const std::string folder = pattern;
-  const pid_t orphan = spawnProgram({"sh", "-c", "sleep 30", folder + "/openvpn.conf"});
-  const pid_t bystander = spawnProgram({"sh", "-c", "sleep 30", folder + "-other/openvpn.conf"});
+  const std::string folder = pattern, other = folder + "-other";
+  std::filesystem::create_directory(other);
+  for (const auto& dir : {folder, other}) std::ofstream(dir + "/openvpn.conf") << "client\n";
+  // Like an engine's program: one process, its configuration file an argument.
+  const pid_t orphan = spawnProgram({"tail", "-f", folder + "/openvpn.conf"});
+  const pid_t bystander = spawnProgram({"tail", "-f", other + "/openvpn.conf"});
   ASSERT_GT(orphan, 0);
   ASSERT_GT(bystander, 0);
   std::atomic<bool> churning{true};
@@ -194,6 +204,7 @@ TEST(Faults, TheOrphanScanOutlivesProcessesEndingUnderItAndKillsOnlyTheRunsProgr
   kill(bystander, SIGKILL);
   waitpid(bystander, &status, 0);
   std::filesystem::remove_all(folder);
+  std::filesystem::remove_all(other);
 }
 
 }  // namespace
