@@ -222,6 +222,12 @@ TEST_P(KillSwitchLeaks, NothingButTheWayToTheServerWhileTheEngineIsDownAndEveryt
     for (const auto& datagram : outgoingDatagrams(*bed)) {
       EXPECT_TRUE(!datagram.dhcp || sawDatagram(lines, datagram)) << "held back: DHCP to " << datagram.to;
     }
+    // Why the tunnel stays down reaches the subscriber: the probe's refusal, still blocking.
+    auto refused = client.waitForStatus([](const TunnelStatus& s) {
+      return s.lastError && s.lastError->message.find("/status/503 did not answer 200") != std::string::npos;
+    }, 5s);
+    ASSERT_TRUE(refused) << bed->daemonLog();
+    EXPECT_TRUE(refused->lastError->blocking);
   }
 
   // The probe answers 503, so the tunnel is not brought back; switching on-demand off ends the
@@ -370,7 +376,10 @@ TEST(KillSwitch, AProbeAnswering200BringsTheTunnelBackAndTheUsersStopWins) {
     if (!k.bed) CORVANE_SKIP_OR_FAIL(why);
     FAIL() << why;
   }
-  kill(k.bed->engineProcess(), SIGKILL);
+  // kill(0) would hit the test's own process group: no engine process is a failure here.
+  const pid_t engine = k.bed->engineProcess();
+  ASSERT_GT(engine, 0) << "no engine process to kill";
+  kill(engine, SIGKILL);
   ASSERT_TRUE(k.client.waitForStatus(kStatusReasserting, 10s));
   ASSERT_TRUE(k.client.waitForStatus(kStatusConnected, 30s)) << k.bed->daemonLog();
   const auto& ns = k.bed->client().name();

@@ -82,6 +82,10 @@ TEST(WireGuardEndToEnd, ConnectsCarriesCountsAndCleansUp) {
   } else if (!kernelLink) {
     EXPECT_NE(bed->engineProcess(), 0) << "neither kernel WireGuard nor wireguard-go";
   }
+  // The status has no field for it: the log says which one runs.
+  EXPECT_NE(bed->daemonLog().find(bed->clientInterface() + " runs on " + (kernelLink ? "kernel WireGuard" : "wireguard-go")),
+            std::string::npos)
+      << bed->daemonLog();
 
   auto echo = runIn(c, {"curl", "-s", "--max-time", "5", "http://10.77.0.1:8080/ip"});
   EXPECT_EQ(echo.out, "10.77.0.2") << echo.err;

@@ -1,6 +1,8 @@
 // The generic netlink messages of kernel WireGuard, at the byte level where they go wrong:
 // a device dump split over messages, the kernel's error at its end, attributes too short or
 // cut off; and the endpoint encoding of a set message (port in network order, both families).
+#include "daemon/engines/wireguard/wireguard_netlink.h"
+
 #include <gtest/gtest.h>
 #include <linux/genetlink.h>
 #include <linux/netlink.h>
@@ -16,7 +18,6 @@
 #include <vector>
 
 #include "daemon/engines/wireguard/wireguard_config.h"
-#include "daemon/engines/wireguard/wireguard_netlink.h"
 
 namespace corvane::daemon::engines::wireguard {
 namespace {
@@ -51,7 +52,8 @@ Bytes reply(const std::vector<PeerReply>& peers) {
   }
   nla_nest_end(message, list);
   auto* header = nlmsg_hdr(message);
-  Bytes bytes(reinterpret_cast<std::uint8_t*>(header), reinterpret_cast<std::uint8_t*>(header) + header->nlmsg_len);
+  Bytes bytes(reinterpret_cast<std::uint8_t*>(header),
+              reinterpret_cast<std::uint8_t*>(header) + header->nlmsg_len);
   nlmsg_free(message);
   return bytes;
 }
@@ -84,16 +86,39 @@ struct DumpCase {
 TEST(WireGuardNetlink, DeviceDumpsAreReadWhole) {
   const std::vector<DumpCase> cases = {
       {"two peers: counters summed, the newest handshake",
-       [] { return join({reply({{100, 10, 1700000000}, {5, 7, 1700000050}}), done(0)}); }, true, DumpStep::done,
+       [] {
+         return join({reply({{100, 10, 1700000000}, {5, 7, 1700000050}}), done(0)});
+       },
+       true,
+       DumpStep::done,
        {105, 17, 1700000050}},
       {"a peer continued in the next message (key and allowed IPs only) counts once",
-       [] { return join({reply({{100, 10, 1700000000}}), reply({{}}), done(0)}); }, true, DumpStep::done,
+       [] {
+         return join({reply({{100, 10, 1700000000}}), reply({{}}), done(0)});
+       },
+       true,
+       DumpStep::done,
        {100, 10, 1700000000}},
       {"a peer that never shook hands leaves the handshake at 0",
-       [] { return join({reply({{0, 148, 0}}), done(0)}); }, true, DumpStep::done, {0, 148, 0}},
-      {"no end yet: more to read", [] { return reply({{1, 2, 3}}); }, true, DumpStep::more, {1, 2, 3}},
-      {"the kernel's error at the end (interface gone)", [] { return join({done(-ENODEV)}); }, false,
-       DumpStep::done, {}, ENODEV},
+       [] {
+         return join({reply({{0, 148, 0}}), done(0)});
+       },
+       true,
+       DumpStep::done,
+       {0, 148, 0}},
+      {"no end yet: more to read",
+       [] {
+         return reply({{1, 2, 3}});
+       },
+       true,
+       DumpStep::more,
+       {1, 2, 3}},
+      {"the kernel's error at the end (interface gone)",
+       [] { return join({done(-ENODEV)}); },
+       false,
+       DumpStep::done,
+       {},
+       ENODEV},
       {"a handshake time shorter than a timespec is refused, not read past",
        [] {
          PeerReply peer{1, 1, 1700000000};
@@ -139,7 +164,8 @@ TEST(WireGuardNetlink, SetMessagesCarryEndpointsInNetworkOrder) {
     int family;
     std::uint16_t port;
   };
-  for (const Row& row : {Row{{"192.168.77.1", 51820}, AF_INET, 51820}, Row{{"fd77::1", 443}, AF_INET6, 443}}) {
+  for (const Row& row :
+       {Row{{"192.168.77.1", 51820}, AF_INET, 51820}, Row{{"fd77::1", 443}, AF_INET6, 443}}) {
     SCOPED_TRACE(row.endpoint.address);
     std::vector<engine::ServerEndpoint> endpoints = {row.endpoint};
     nl_msg* message = nlmsg_alloc();
@@ -147,16 +173,19 @@ TEST(WireGuardNetlink, SetMessagesCarryEndpointsInNetworkOrder) {
     ASSERT_TRUE(putDeviceSettings(message, "cvc0", DeviceSettings{config, endpoints, 0x4356}));
     nlattr* device[WGDEVICE_A_MAX + 1] = {};
     ASSERT_EQ(nlmsg_parse(nlmsg_hdr(message), GENL_HDRLEN, device, WGDEVICE_A_MAX, nullptr), 0);
-    ASSERT_TRUE(device[WGDEVICE_A_PRIVATE_KEY] && device[WGDEVICE_A_FWMARK] && device[WGDEVICE_A_PEERS]);
+    ASSERT_TRUE(device[WGDEVICE_A_PRIVATE_KEY] && device[WGDEVICE_A_FWMARK] &&
+                device[WGDEVICE_A_PEERS]);
     EXPECT_EQ(static_cast<const std::uint8_t*>(nla_data(device[WGDEVICE_A_PRIVATE_KEY]))[31], 32);
     EXPECT_EQ(nla_get_u32(device[WGDEVICE_A_FWMARK]), 0x4356u);
-    EXPECT_EQ(nla_get_u32(device[WGDEVICE_A_FLAGS]), static_cast<std::uint32_t>(WGDEVICE_F_REPLACE_PEERS));
+    EXPECT_EQ(nla_get_u32(device[WGDEVICE_A_FLAGS]),
+              static_cast<std::uint32_t>(WGDEVICE_F_REPLACE_PEERS));
     nlattr* first = static_cast<nlattr*>(nla_data(device[WGDEVICE_A_PEERS]));
     nlattr* fields[WGPEER_A_MAX + 1] = {};
     ASSERT_EQ(nla_parse_nested(fields, WGPEER_A_MAX, first, nullptr), 0);
     ASSERT_TRUE(fields[WGPEER_A_ENDPOINT]);
     sockaddr_storage address{};
-    std::memcpy(&address, nla_data(fields[WGPEER_A_ENDPOINT]), static_cast<std::size_t>(nla_len(fields[WGPEER_A_ENDPOINT])));
+    std::memcpy(&address, nla_data(fields[WGPEER_A_ENDPOINT]),
+                static_cast<std::size_t>(nla_len(fields[WGPEER_A_ENDPOINT])));
     EXPECT_EQ(address.ss_family, row.family);
     const auto port = row.family == AF_INET ? reinterpret_cast<sockaddr_in&>(address).sin_port
                                             : reinterpret_cast<sockaddr_in6&>(address).sin6_port;

@@ -54,7 +54,8 @@ std::string whyNoVm(std::string* kernelTree) {
   for (const char* program : {"qemu-system-x86_64", "busybox", "timeout", "gzip"}) {
     if (!have(program)) return std::string("needs ") + program + " (scripts/install-deps)";
   }
-  auto fetched = capture(shellWord(std::string(CORVANE_SOURCE_DIR) + "/scripts/fetch-debian-kernel"));
+  auto fetched =
+      capture(shellWord(std::string(CORVANE_SOURCE_DIR) + "/scripts/fetch-debian-kernel"));
   if (fetched.status != 0) return "needs the Debian kernel package: " + fetched.text;
   *kernelTree = fetched.text.substr(0, fetched.text.find_last_not_of('\n') + 1);
   kernelTree->erase(0, kernelTree->rfind('\n') + 1);
@@ -75,18 +76,22 @@ TEST(KernelWireGuardInVm, TheWireGuardEndToEndTestsPassOnKernelWireGuard) {
   const fs::path work = pattern;
 
   const auto started = std::chrono::steady_clock::now();
-  auto run = capture(shellWord(std::string(CORVANE_SOURCE_DIR) + "/tests/vm/run-in-vm") + " " + shellWord(tree) + " " +
-                     shellWord(work.string()) + " " + std::to_string(kVmSeconds) +
-                     " CORVANE_WIREGUARD=kernel CORVANE_KEYCHAIN=file -- " + shellWord((bin / "daemon_tests").string()) +
-                     " --gtest_filter=" + shellWord(kFilter) + " --gtest_color=no");
-  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  auto run =
+      capture(shellWord(std::string(CORVANE_SOURCE_DIR) + "/tests/vm/run-in-vm") + " " +
+              shellWord(tree) + " " + shellWord(work.string()) + " " + std::to_string(kVmSeconds) +
+              " CORVANE_WIREGUARD=kernel CORVANE_KEYCHAIN=file -- " +
+              shellWord((bin / "daemon_tests").string()) + " --gtest_filter=" + shellWord(kFilter) +
+              " --gtest_color=no");
+  const auto seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::error_code ignored;
   fs::remove_all(work, ignored);
   RecordProperty("vm_seconds", std::to_string(seconds));
   // The rows' own lines, with their times, for the log of a passing run too.
   std::istringstream lines(run.text);
   for (std::string line; std::getline(lines, line);) {
-    if (line.rfind("[       OK ]", 0) == 0 || line.rfind("run-in-vm:", 0) == 0) std::cout << "vm: " << line << "\n";
+    if (line.rfind("[       OK ]", 0) == 0 || line.rfind("run-in-vm:", 0) == 0)
+      std::cout << "vm: " << line << "\n";
   }
   std::cout << "the VM ran for " << seconds << " s\n";
 
@@ -95,7 +100,8 @@ TEST(KernelWireGuardInVm, TheWireGuardEndToEndTestsPassOnKernelWireGuard) {
   // Every row ran and passed in the VM: a skip there (a testbed that could not be built) is
   // no pass here.
   std::smatch passed;
-  ASSERT_TRUE(std::regex_search(run.text, passed, std::regex(R"(\[  PASSED  \] (\d+) tests?)"))) << run.text;
+  ASSERT_TRUE(std::regex_search(run.text, passed, std::regex(R"(\[  PASSED  \] (\d+) tests?)")))
+      << run.text;
   EXPECT_EQ(std::stoi(passed[1]), kExpectedTests) << run.text;
   EXPECT_EQ(run.text.find("[  SKIPPED ]"), std::string::npos) << run.text;
 }

@@ -4,20 +4,24 @@
 
 namespace corvane::daemon::engines::wireguard {
 
-Result<std::unique_ptr<KernelDevice>> KernelDevice::make(platform::MainLoop& loop, net::Netlink& netlink,
+Result<std::unique_ptr<KernelDevice>> KernelDevice::make(platform::MainLoop& loop,
+                                                         net::Netlink& netlink,
                                                          std::string interfaceName) {
   if (auto added = netlink.addLink(interfaceName, "wireguard"); !added) {
     const bool unsupported = added.error().code == net::Netlink::kUnsupportedKind;
     return Error("WireGuard", unsupported ? kUnsupported : added.error().code,
-                 unsupported ? "the kernel has no WireGuard (link kind \"wireguard\" unknown)" : added.error().description);
+                 unsupported ? "the kernel has no WireGuard (link kind \"wireguard\" unknown)"
+                             : added.error().description);
   }
   auto genl = WireGuardNetlink::open();
   if (!genl) {
     (void)netlink.deleteLink(interfaceName);
     const bool unsupported = genl.error().code == WireGuardNetlink::kFamilyMissing;
-    return Error("WireGuard", unsupported ? kUnsupported : genl.error().code, genl.error().description);
+    return Error("WireGuard", unsupported ? kUnsupported : genl.error().code,
+                 genl.error().description);
   }
-  return std::unique_ptr<KernelDevice>(new KernelDevice(loop, netlink, std::move(interfaceName), std::move(*genl)));
+  return std::unique_ptr<KernelDevice>(
+      new KernelDevice(loop, netlink, std::move(interfaceName), std::move(*genl)));
 }
 
 KernelDevice::~KernelDevice() { destroy(); }
@@ -32,7 +36,9 @@ std::optional<engine::EngineError> KernelDevice::create(ReadyCallback ready, Los
   return std::nullopt;
 }
 
-Result<void> KernelDevice::configure(const DeviceSettings& settings) { return genl_.set(interfaceName_, settings); }
+Result<void> KernelDevice::configure(const DeviceSettings& settings) {
+  return genl_.set(interfaceName_, settings);
+}
 
 Result<DeviceState> KernelDevice::read() { return genl_.get(interfaceName_); }
 

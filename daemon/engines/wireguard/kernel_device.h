@@ -28,8 +28,12 @@ class KernelDevice final : public WireGuardDevice {
   void destroy() override;
 
  private:
-  KernelDevice(platform::MainLoop& loop, net::Netlink& netlink, std::string interfaceName, WireGuardNetlink genl)
-      : loop_(loop), netlink_(netlink), interfaceName_(std::move(interfaceName)), genl_(std::move(genl)) {}
+  KernelDevice(platform::MainLoop& loop, net::Netlink& netlink, std::string interfaceName,
+               WireGuardNetlink genl)
+      : loop_(loop),
+        netlink_(netlink),
+        interfaceName_(std::move(interfaceName)),
+        genl_(std::move(genl)) {}
 
   platform::MainLoop& loop_;
   net::Netlink& netlink_;

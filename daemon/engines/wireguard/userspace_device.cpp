@@ -16,7 +16,10 @@ constexpr auto kStopGrace = 2s;
 }  // namespace
 
 UserspaceDevice::UserspaceDevice(const engine::EngineContext& context, net::Netlink& netlink)
-    : context_(context), netlink_(netlink), uapi_(UapiClient::socketFor(context.interfaceName)), program_(context) {}
+    : context_(context),
+      netlink_(netlink),
+      uapi_(UapiClient::socketFor(context.interfaceName)),
+      program_(context) {}
 
 UserspaceDevice::~UserspaceDevice() { destroy(); }
 
@@ -28,7 +31,8 @@ std::optional<engine::EngineError> UserspaceDevice::create(ReadyCallback ready, 
   auto started = program_.start("wireguard-go", {"-f", context_.interfaceName},
                                 {{"WG_PROCESS_FOREGROUND", "1"}, {"LOG_LEVEL", "error"}},
                                 [this](const platform::ProcessExit& exit) {
-                                  if (!destroyed_ && lost_) lost_(fmt::format("wireguard-go exited ({})", exit.describe()));
+                                  if (!destroyed_ && lost_)
+                                    lost_(fmt::format("wireguard-go exited ({})", exit.describe()));
                                 });
   if (started) return started;
   startedAt_ = context_.loop.now();
@@ -40,7 +44,8 @@ void UserspaceDevice::waitForSocket() {
   if (destroyed_ || !program_.checkRunning()) return;
   if (uapi_.socketExists()) return ready_();
   if (context_.loop.now() - startedAt_ > kSocketWait) {
-    return lost_(fmt::format("wireguard-go made no configuration socket for {} within 5 s", context_.interfaceName));
+    return lost_(fmt::format("wireguard-go made no configuration socket for {} within 5 s",
+                             context_.interfaceName));
   }
   timer_ = context_.loop.postAfter(kSocketPoll, [this] {
     timer_ = 0;
@@ -62,7 +67,8 @@ std::string UserspaceDevice::uapiBody(const DeviceSettings& settings) {
                 : fmt::format("endpoint={}:{}\n", endpoint.address, endpoint.port);
     body += "replace_allowed_ips=true\n";
     for (const auto& prefix : peer.allowedIps) body += "allowed_ip=" + prefix.text() + "\n";
-    if (peer.persistentKeepalive) body += fmt::format("persistent_keepalive_interval={}\n", *peer.persistentKeepalive);
+    if (peer.persistentKeepalive)
+      body += fmt::format("persistent_keepalive_interval={}\n", *peer.persistentKeepalive);
   }
   return body;
 }

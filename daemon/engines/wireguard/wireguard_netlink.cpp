@@ -43,17 +43,21 @@ Result<void> putEndpoint(nl_msg* message, const engine::ServerEndpoint& endpoint
     address.sin6_family = AF_INET6;
     address.sin6_port = htons(endpoint.port);
     if (inet_pton(AF_INET6, endpoint.address.c_str(), &address.sin6_addr) != 1) {
-      return Error(kDomain, EINVAL, fmt::format("endpoint address `{}' is not numeric", endpoint.address));
+      return Error(kDomain, EINVAL,
+                   fmt::format("endpoint address `{}' is not numeric", endpoint.address));
     }
-    if (nla_put(message, WGPEER_A_ENDPOINT, sizeof address, &address) < 0) return Error(kDomain, ENOSPC, "message full");
+    if (nla_put(message, WGPEER_A_ENDPOINT, sizeof address, &address) < 0)
+      return Error(kDomain, ENOSPC, "message full");
   } else {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(endpoint.port);
     if (inet_pton(AF_INET, endpoint.address.c_str(), &address.sin_addr) != 1) {
-      return Error(kDomain, EINVAL, fmt::format("endpoint address `{}' is not numeric", endpoint.address));
+      return Error(kDomain, EINVAL,
+                   fmt::format("endpoint address `{}' is not numeric", endpoint.address));
     }
-    if (nla_put(message, WGPEER_A_ENDPOINT, sizeof address, &address) < 0) return Error(kDomain, ENOSPC, "message full");
+    if (nla_put(message, WGPEER_A_ENDPOINT, sizeof address, &address) < 0)
+      return Error(kDomain, ENOSPC, "message full");
   }
   return Result<void>::success();
 }
@@ -64,7 +68,9 @@ struct RawKey {
   explicit RawKey(const WireGuardKey& key) {
     std::string hex = key.hex();
     for (std::size_t i = 0; i < WG_KEY_LEN; ++i) {
-      auto nibble = [](char c) { return static_cast<std::uint8_t>(c <= '9' ? c - '0' : c - 'a' + 10); };
+      auto nibble = [](char c) {
+        return static_cast<std::uint8_t>(c <= '9' ? c - '0' : c - 'a' + 10);
+      };
       bytes[i] = static_cast<std::uint8_t>(nibble(hex[2 * i]) << 4 | nibble(hex[2 * i + 1]));
     }
     explicit_bzero(hex.data(), hex.size());
@@ -82,7 +88,8 @@ void wipeAndFree(nl_msg* message) {
 
 }  // namespace
 
-Result<void> putDeviceSettings(nl_msg* message, const std::string& interfaceName, const DeviceSettings& settings) {
+Result<void> putDeviceSettings(nl_msg* message, const std::string& interfaceName,
+                               const DeviceSettings& settings) {
   const Error full(kDomain, ENOSPC, "too many peers or allowed IPs for one message");
   RawKey privateKey(settings.config.privateKey);
   if (nla_put_string(message, WGDEVICE_A_IFNAME, interfaceName.c_str()) < 0 ||
@@ -106,10 +113,11 @@ Result<void> putDeviceSettings(nl_msg* message, const std::string& interfaceName
       RawKey preshared(*peer.presharedKey);
       if (nla_put(message, WGPEER_A_PRESHARED_KEY, WG_KEY_LEN, preshared.bytes) < 0) return full;
     }
-    if (i >= settings.endpoints.size()) return Error(kDomain, EINVAL, fmt::format("peer {} has no endpoint", i + 1));
+    if (i >= settings.endpoints.size())
+      return Error(kDomain, EINVAL, fmt::format("peer {} has no endpoint", i + 1));
     if (auto put = putEndpoint(message, settings.endpoints[i]); !put) return put;
-    if (peer.persistentKeepalive &&
-        nla_put_u16(message, WGPEER_A_PERSISTENT_KEEPALIVE_INTERVAL, *peer.persistentKeepalive) < 0) {
+    if (peer.persistentKeepalive && nla_put_u16(message, WGPEER_A_PERSISTENT_KEEPALIVE_INTERVAL,
+                                                *peer.persistentKeepalive) < 0) {
       return full;
     }
     nlattr* allowed = nla_nest_start(message, WGPEER_A_ALLOWEDIPS | NLA_F_NESTED);
@@ -117,9 +125,13 @@ Result<void> putDeviceSettings(nl_msg* message, const std::string& interfaceName
     int index = 0;
     for (const auto& prefix : peer.allowedIps) {
       nlattr* ip = nla_nest_start(message, index++ | NLA_F_NESTED);
-      if (!ip || nla_put_u16(message, WGALLOWEDIP_A_FAMILY, static_cast<std::uint16_t>(prefix.family)) < 0 ||
-          nla_put(message, WGALLOWEDIP_A_IPADDR, prefix.isIpv6() ? 16 : 4, prefix.bytes.data()) < 0 ||
-          nla_put_u8(message, WGALLOWEDIP_A_CIDR_MASK, static_cast<std::uint8_t>(prefix.length)) < 0) {
+      if (!ip ||
+          nla_put_u16(message, WGALLOWEDIP_A_FAMILY, static_cast<std::uint16_t>(prefix.family)) <
+              0 ||
+          nla_put(message, WGALLOWEDIP_A_IPADDR, prefix.isIpv6() ? 16 : 4, prefix.bytes.data()) <
+              0 ||
+          nla_put_u8(message, WGALLOWEDIP_A_CIDR_MASK, static_cast<std::uint8_t>(prefix.length)) <
+              0) {
         return full;
       }
       nla_nest_end(message, ip);
@@ -135,8 +147,11 @@ Result<DumpStep> addDumpMessage(const nlmsghdr* message, DeviceState& state) {
   if (message->nlmsg_type == NLMSG_DONE || message->nlmsg_type == NLMSG_ERROR) {
     // Both carry an int error first (NLMSG_ERROR in its nlmsgerr); zero is the end.
     int error = 0;
-    if (message->nlmsg_len >= NLMSG_HDRLEN + sizeof error) std::memcpy(&error, nlmsg_data(message), sizeof error);
-    if (error < 0) return Error(kDomain, -error, fmt::format("the kernel refused the device dump: {}", std::strerror(-error)));
+    if (message->nlmsg_len >= NLMSG_HDRLEN + sizeof error)
+      std::memcpy(&error, nlmsg_data(message), sizeof error);
+    if (error < 0)
+      return Error(kDomain, -error,
+                   fmt::format("the kernel refused the device dump: {}", std::strerror(-error)));
     return message->nlmsg_type == NLMSG_DONE ? DumpStep::done : DumpStep::more;
   }
   static nla_policy devicePolicy[WGDEVICE_A_MAX + 1] = {};
@@ -147,7 +162,9 @@ Result<DumpStep> addDumpMessage(const nlmsghdr* message, DeviceState& state) {
   peerPolicy[WGPEER_A_LAST_HANDSHAKE_TIME].minlen = 2 * sizeof(std::int64_t);
 
   nlattr* device[WGDEVICE_A_MAX + 1] = {};
-  if (int error = nlmsg_parse(const_cast<nlmsghdr*>(message), GENL_HDRLEN, device, WGDEVICE_A_MAX, devicePolicy); error < 0) {
+  if (int error = nlmsg_parse(const_cast<nlmsghdr*>(message), GENL_HDRLEN, device, WGDEVICE_A_MAX,
+                              devicePolicy);
+      error < 0) {
     return netlinkError("malformed device dump", error);
   }
   if (!device[WGDEVICE_A_PEERS]) return DumpStep::more;
@@ -177,7 +194,8 @@ Result<DumpStep> addDumpBuffer(std::span<const std::uint8_t> buffer, DeviceState
     if (!step || *step == DumpStep::done) return step;
     message = nlmsg_next(const_cast<nlmsghdr*>(message), &remaining);
   }
-  if (remaining != 0) return Error(kDomain, EPROTO, "a truncated netlink message in the device dump");
+  if (remaining != 0)
+    return Error(kDomain, EPROTO, "a truncated netlink message in the device dump");
   return DumpStep::more;
 }
 
@@ -201,7 +219,8 @@ Result<WireGuardNetlink> WireGuardNetlink::open() {
   WireGuardNetlink link;
   link.socket_ = nl_socket_alloc();
   if (!link.socket_) return Error(kDomain, ENOMEM, "cannot allocate a netlink socket");
-  if (int error = genl_connect(link.socket_); error < 0) return netlinkError("cannot open generic netlink", error);
+  if (int error = genl_connect(link.socket_); error < 0)
+    return netlinkError("cannot open generic netlink", error);
   // An error answer would otherwise carry the whole request back, private key included.
   int one = 1;
   setsockopt(nl_socket_get_fd(link.socket_), SOL_NETLINK, NETLINK_CAP_ACK, &one, sizeof one);
@@ -211,17 +230,19 @@ Result<WireGuardNetlink> WireGuardNetlink::open() {
   nl_socket_disable_seq_check(link.socket_);
   if (family < 0) {
     return Error(kDomain, kFamilyMissing,
-                 fmt::format("the kernel has no \"{}\" generic netlink family: {}", WG_GENL_NAME, nl_geterror(family)));
+                 fmt::format("the kernel has no \"{}\" generic netlink family: {}", WG_GENL_NAME,
+                             nl_geterror(family)));
   }
   link.family_ = family;
   return link;
 }
 
-Result<void> WireGuardNetlink::set(const std::string& interfaceName, const DeviceSettings& settings) {
+Result<void> WireGuardNetlink::set(const std::string& interfaceName,
+                                   const DeviceSettings& settings) {
   nl_msg* message = nlmsg_alloc_size(kSetMessageSize);
   if (!message) return Error(kDomain, ENOMEM, "cannot allocate a netlink message");
-  if (!genlmsg_put(message, NL_AUTO_PORT, NL_AUTO_SEQ, family_, 0, NLM_F_REQUEST | NLM_F_ACK, WG_CMD_SET_DEVICE,
-                   WG_GENL_VERSION)) {
+  if (!genlmsg_put(message, NL_AUTO_PORT, NL_AUTO_SEQ, family_, 0, NLM_F_REQUEST | NLM_F_ACK,
+                   WG_CMD_SET_DEVICE, WG_GENL_VERSION)) {
     nlmsg_free(message);
     return Error(kDomain, ENOMEM, "cannot start a netlink message");
   }
@@ -240,8 +261,8 @@ Result<DeviceState> WireGuardNetlink::get(const std::string& interfaceName) {
   nl_msg* message = nlmsg_alloc();
   if (!message) return Error(kDomain, ENOMEM, "cannot allocate a netlink message");
   int error = 0;
-  if (!genlmsg_put(message, NL_AUTO_PORT, NL_AUTO_SEQ, family_, 0, NLM_F_REQUEST | NLM_F_DUMP, WG_CMD_GET_DEVICE,
-                   WG_GENL_VERSION) ||
+  if (!genlmsg_put(message, NL_AUTO_PORT, NL_AUTO_SEQ, family_, 0, NLM_F_REQUEST | NLM_F_DUMP,
+                   WG_CMD_GET_DEVICE, WG_GENL_VERSION) ||
       nla_put_string(message, WGDEVICE_A_IFNAME, interfaceName.c_str()) < 0) {
     nlmsg_free(message);
     return Error(kDomain, ENOMEM, "cannot build a netlink message");
@@ -255,22 +276,26 @@ Result<DeviceState> WireGuardNetlink::get(const std::string& interfaceName) {
   // and this buffer is wiped after each message while libnl's would be freed as it is.
   std::vector<std::uint8_t> buffer(kReceiveBuffer);
   DeviceState state;
-  Result<DeviceState> outcome = Error(kDomain, EPROTO, fmt::format("the dump of {} did not end", interfaceName));
+  Result<DeviceState> outcome =
+      Error(kDomain, EPROTO, fmt::format("the dump of {} did not end", interfaceName));
   for (int round = 0; round < kMaxDumpMessages; ++round) {
     ssize_t got = recv(nl_socket_get_fd(socket_), buffer.data(), buffer.size(), MSG_TRUNC);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
-      outcome = Error(kDomain, errno, fmt::format("reading {}: {}", interfaceName, std::strerror(errno)));
+      outcome =
+          Error(kDomain, errno, fmt::format("reading {}: {}", interfaceName, std::strerror(errno)));
       break;
     }
     if (static_cast<std::size_t>(got) > buffer.size()) {
-      outcome = Error(kDomain, EMSGSIZE, fmt::format("the dump of {} did not fit the buffer", interfaceName));
+      outcome = Error(kDomain, EMSGSIZE,
+                      fmt::format("the dump of {} did not fit the buffer", interfaceName));
       break;
     }
     auto* header = reinterpret_cast<const nlmsghdr*>(buffer.data());
     // A reply to an earlier request that was given up on is skipped.
     if (static_cast<std::size_t>(got) >= sizeof *header && header->nlmsg_seq != sequence) continue;
-    auto step = addDumpBuffer(std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(got)), state);
+    auto step = addDumpBuffer(
+        std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(got)), state);
     explicit_bzero(buffer.data(), static_cast<std::size_t>(got));
     if (!step) {
       outcome = step.error();

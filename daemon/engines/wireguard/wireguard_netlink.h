@@ -19,7 +19,8 @@ namespace corvane::daemon::engines::wireguard {
 // Adds the WG_CMD_SET_DEVICE attributes for `interfaceName` to `message` (after its generic
 // netlink header): private key, fwmark, replace-peers, and each peer with its keys, endpoint,
 // allowed IPs (replacing any it had) and keepalive.
-Result<void> putDeviceSettings(nl_msg* message, const std::string& interfaceName, const DeviceSettings& settings);
+Result<void> putDeviceSettings(nl_msg* message, const std::string& interfaceName,
+                               const DeviceSettings& settings);
 
 // Where a WG_CMD_GET_DEVICE dump stands after one more message of it.
 enum class DumpStep { more, done };
