@@ -136,7 +136,8 @@ std::vector<CatalogueEntry> parseCatalogue(const std::string& text, const std::s
   json root;
   try {
     root = json::parse(text);
-  } catch (const json::parse_error& e) {
+  } catch (const json::exception& e) {
+    // Not only syntax: a number too large for any JSON number type is refused the same way.
     throw CatalogueFileError(origin + ": not JSON: " + e.what());
   }
   if (!root.is_object()) c.fail("$", "expected an object with \"servers\"");

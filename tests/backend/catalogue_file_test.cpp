@@ -71,6 +71,18 @@ TEST(CatalogueFileTest, FaultsNameTheirPath) {
   EXPECT_EQ(failureOf(json{{"servers", json::array({wireGuardServer(), openVpnServer()})}}), "accepted");
 }
 
+// Text that is not JSON, including a number no JSON number type holds, is refused, not thrown.
+TEST(CatalogueFileTest, TextThatIsNotJsonIsRefusedWithThePath) {
+  for (const char* text : {"{\"servers\": [", "{\"servers\": 1e99999}", "111111000000000000e0000087695092744075491"}) {
+    try {
+      parseCatalogue(text, "lab.json");
+      ADD_FAILURE() << "accepted: " << text;
+    } catch (const CatalogueFileError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("lab.json: not JSON", 0), 0u) << e.what();
+    }
+  }
+}
+
 TEST(CatalogueFileTest, GoodFileBecomesCompleteBundles) {
   const auto entries =
       parseCatalogue(json{{"servers", json::array({wireGuardServer(), openVpnServer()})}}.dump(), "lab.json");
