@@ -103,31 +103,49 @@ std::size_t collect(char* data, std::size_t size, std::size_t count, void* user)
   return size * count;
 }
 
-void BareCurlPost(benchmark::State& state) {
-  World& w = world();
+// The bare way: one curl handle that POSTs `body` (JSON, no "Expect: 100-continue") to `url`
+// each time it is performed, its answer collected into `answer`. `url` and `body` must
+// outlive it.
+struct BarePost {
+  BarePost(const std::string& url, const std::string& body) {
+    headers = curl_slist_append(headers, "Expect:");
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.c_str());
+    curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &collect);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &answer);
+  }
+  BarePost(const BarePost&) = delete;
+  BarePost& operator=(const BarePost&) = delete;
+  ~BarePost() {
+    curl_slist_free_all(headers);
+    curl_easy_cleanup(easy);
+  }
+  CURLcode perform() {
+    answer.clear();
+    return curl_easy_perform(easy);
+  }
+
   CURL* easy = curl_easy_init();
   curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/json");
-  headers = curl_slist_append(headers, "Expect:");
   std::string answer;
-  curl_easy_setopt(easy, CURLOPT_URL, w.url.c_str());
-  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
-  curl_easy_setopt(easy, CURLOPT_POSTFIELDS, w.body.c_str());
-  curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(w.body.size()));
-  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &collect);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &answer);
+};
+
+void BareCurlPost(benchmark::State& state) {
+  World& w = world();
+  BarePost post(w.url, w.body);
+  std::string& answer = post.answer;
   std::vector<double> micros;
   for (auto _ : state) {
-    answer.clear();
     const auto start = Clock::now();
-    const CURLcode code = curl_easy_perform(easy);
+    const CURLcode code = post.perform();
     micros.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
     if (code != CURLE_OK || answer.size() < 1000) state.SkipWithError("bare POST failed");
     benchmark::DoNotOptimize(answer.data());
   }
   state.counters["bytes"] = static_cast<double>(answer.size());
   report(state, micros);
-  curl_slist_free_all(headers);
-  curl_easy_cleanup(easy);
 }
 
 void LoaderPost(benchmark::State& state) {
@@ -166,24 +184,14 @@ void ApiClientLogin(benchmark::State& state) {
 // the ratios are of medians.
 void SideBySide(benchmark::State& state) {
   World& w = world();
-  CURL* easy = curl_easy_init();
-  curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/json");
-  headers = curl_slist_append(headers, "Expect:");
-  std::string answer;
-  curl_easy_setopt(easy, CURLOPT_URL, w.url.c_str());
-  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
-  curl_easy_setopt(easy, CURLOPT_POSTFIELDS, w.body.c_str());
-  curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(w.body.size()));
-  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &collect);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &answer);
+  BarePost post(w.url, w.body);
   std::vector<double> bare, loader, login;
   const auto since = [](Clock::time_point start) {
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
   };
   for (auto _ : state) {
-    answer.clear();
     auto start = Clock::now();
-    if (curl_easy_perform(easy) != CURLE_OK) state.SkipWithError("bare POST failed");
+    if (post.perform() != CURLE_OK) state.SkipWithError("bare POST failed");
     bare.push_back(since(start));
 
     std::promise<void> loaded;
@@ -214,8 +222,6 @@ void SideBySide(benchmark::State& state) {
   state.counters["login_p99_us"] = percentile(login, 0.99);
   state.counters["loader_x_bare"] = loaderMedian / bareMedian;
   state.counters["login_x_bare"] = loginMedian / bareMedian;
-  curl_slist_free_all(headers);
-  curl_easy_cleanup(easy);
 }
 
 // Decoding alone: the login answer of 1,000 servers into a User.
@@ -252,30 +258,21 @@ void LargeLogin(benchmark::State& state) {
   const std::string body =
       *api::serializeBody(api::loginBody(kUsername, kPassword, device.makeVendorIdentifier(), device));
   const std::string url = "http://" + backend.domain() + "/app-api-v1/login";
-  CURL* easy = curl_easy_init();
-  curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/json");
-  headers = curl_slist_append(headers, "Expect:");
-  std::string answer;
+  BarePost post(url, body);
+  std::string& answer = post.answer;
   answer.reserve(std::size_t{64} << 20);
-  curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers);
-  curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.c_str());
-  curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
-  curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &collect);
-  curl_easy_setopt(easy, CURLOPT_WRITEDATA, &answer);
-  if (state.range(0) == 1) curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+  if (state.range(0) == 1) curl_easy_setopt(post.easy, CURLOPT_ACCEPT_ENCODING, "");
   std::vector<double> fetch, decode;
   curl_off_t wire = 0;
   for (auto _ : state) {
-    answer.clear();
     const auto start = Clock::now();
-    const CURLcode code = curl_easy_perform(easy);
+    const CURLcode code = post.perform();
     const auto fetched = Clock::now();
     auto user = api::decodeUser(answer);
     const auto decoded = Clock::now();
     fetch.push_back(std::chrono::duration<double, std::milli>(fetched - start).count());
     decode.push_back(std::chrono::duration<double, std::milli>(decoded - fetched).count());
-    curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &wire);
+    curl_easy_getinfo(post.easy, CURLINFO_SIZE_DOWNLOAD_T, &wire);
     if (code != CURLE_OK || !user || !user->ipBundle || user->ipBundle->size() != std::size_t{kLargeServers}) {
       state.SkipWithError("the large login failed");
     }
@@ -288,8 +285,6 @@ void LargeLogin(benchmark::State& state) {
     state.counters["fetch_med_ms"] = fetch[fetch.size() / 2];
     state.counters["decode_med_ms"] = decode[decode.size() / 2];
   }
-  curl_slist_free_all(headers);
-  curl_easy_cleanup(easy);
 }
 
 BENCHMARK(LargeLogin)->Arg(0)->Arg(1)->Iterations(10)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -16,6 +16,8 @@ using platform::VpnStatus;
 
 // An engine start (handshake, routes) takes seconds; a minute means it is not coming.
 constexpr std::chrono::milliseconds kTunnelLimit{60'000};
+// The IP echo through a tunnel that has just come up.
+constexpr std::chrono::milliseconds kEchoLimit{5000};
 
 }  // namespace
 
@@ -52,14 +54,20 @@ int runPower(const GlobalOptions& global, bool wantUp) {
     }
     if (!wantUp && status() != VpnStatus::disconnected) return failWith(global, "the tunnel did not go down");
   }
-  // The address row follows the tunnel: give the IP echo a moment to answer from the new side.
-  // A lookup stranded by the change of routes waits for its stall limit and is not shown
-  // anyway, so only the new one is waited for; the rest (a slot release on the way to the
-  // backend) gets a short while.
+  // The dashboard asked the IP echo again when the tunnel came up or went down, and shows no
+  // address until the new side answers. It is waited for only when the tunnel ends up
+  // connected: down, the echo may never answer (the kill switch drops it, or it is reachable
+  // only through a tunnel), so the placeholder is what is known and the command returns as
+  // soon as the tunnel has settled. A lookup stranded by the change of routes is not shown
+  // and not waited for; the rest (the account refresh of the show) gets a short while.
   tunnel::DashboardStatus& dashboard = *home.dashboard();
-  dashboard.lookUpAddress();
-  session.runUntil([&] { return !dashboard.lookingUpAddress(); }, std::chrono::milliseconds(5000));
-  session.drainRequests(std::chrono::milliseconds(300));
+  if (status() == VpnStatus::connected) {
+    session.runUntil([&] { return !dashboard.lookingUpAddress(); }, kEchoLimit);
+  }
+  session.runUntil(
+      [&] { return session.root().requestsInFlight() <= (dashboard.lookingUpAddress() ? 1 : 0); },
+      std::chrono::milliseconds(300));
+  // The status word follows the tunnel's status on the loop's next turn.
   session.runUntil([] { return false; }, std::chrono::milliseconds(50));
   const auto report = tunnel.report(home);
   emit(global, report.json(), report.line());

@@ -15,7 +15,7 @@ find_package(ZLIB REQUIRED)
 pkg_check_modules(SODIUM REQUIRED IMPORTED_TARGET libsodium)
 pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
 # corvane-tunneld sets addresses, routes and policy rules through netlink.
-pkg_check_modules(LIBNL_ROUTE REQUIRED IMPORTED_TARGET libnl-3.0 libnl-route-3.0)
+pkg_check_modules(LIBNL_ROUTE REQUIRED IMPORTED_TARGET libnl-3.0 libnl-route-3.0 libnl-genl-3.0)
 pkg_check_modules(LIBNFTABLES REQUIRED IMPORTED_TARGET libnftables)
 # ... and the tunnel's DNS through systemd-resolved's D-Bus API (sd-bus).
 pkg_check_modules(LIBSYSTEMD REQUIRED IMPORTED_TARGET libsystemd)

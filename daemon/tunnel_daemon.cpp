@@ -12,7 +12,7 @@ namespace corvane::daemon {
 
 TunnelDaemon::TunnelDaemon(DaemonSettings settings, platform::AsioMainLoop& loop, platform::Log log)
     : settings_(std::move(settings)), loop_(loop), log_(std::move(log)), firewall_() {
-  engines::addBuiltinEngines(registry_);
+  engines::addBuiltinEngines(registry_, log_);
   dns_ = std::make_unique<dns::HostDns>(settings_.resolvConf, settings_.stateDir / "resolv.conf.backup");
 }
 

@@ -9,8 +9,8 @@
 
 namespace corvane::daemon::engines {
 
-void addBuiltinEngines(engine::EngineRegistry& registry) {
-  registry.add(std::make_unique<wireguard::WireGuardFactory>());
+void addBuiltinEngines(engine::EngineRegistry& registry, platform::Log log) {
+  registry.add(std::make_unique<wireguard::WireGuardFactory>(std::move(log)));
   registry.add(std::make_unique<openvpn::OpenVpnFactory>());
   registry.add(std::make_unique<shadowsocks::ShadowsocksFactory>());
   registry.add(std::make_unique<v2ray::V2rayFactory>());

@@ -1,14 +1,36 @@
 #include "daemon/engines/orphan_programs.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace corvane::daemon::engines {
+namespace {
+
+// A process's command line, or nothing. Processes end all the time on a busy machine, and one
+// reaped between open and read answers ESRCH: that is an answer like any other here (a stream
+// would throw it out of the daemon's start instead).
+std::string commandLineOf(const std::filesystem::path& process) {
+  constexpr std::size_t kMaxBytes = 64 * 1024;
+  std::string text;
+  const int fd = open((process / "cmdline").c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char buffer[4096];
+  while (text.size() < kMaxBytes) {
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  close(fd);
+  return text;
+}
+
+}  // namespace
 
 int killProgramsUsing(const std::filesystem::path& folder) {
   if (folder.empty() || folder == "/") return 0;
@@ -22,8 +44,7 @@ int killProgramsUsing(const std::filesystem::path& folder) {
     if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
     const pid_t pid = static_cast<pid_t>(std::atoi(name.c_str()));
     if (pid == getpid()) continue;
-    std::ifstream file(entry.path() / "cmdline");
-    const std::string cmdline((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string cmdline = commandLineOf(entry.path());
     std::size_t at = 0;
     bool uses = false;
     // Arguments are NUL-separated; argv[0] is skipped (a program may live under the folder

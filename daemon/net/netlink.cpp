@@ -85,6 +85,18 @@ Result<void> Netlink::setLinkUp(int index, int mtu) {
   return Result<void>::success();
 }
 
+Result<void> Netlink::addLink(std::string_view name, std::string_view kind) {
+  static_assert(kUnsupportedKind == NLE_OPNOTSUPP);
+  if (!socket_) return Error("Netlink", 0, openError_);
+  rtnl_link* link = rtnl_link_alloc();
+  rtnl_link_set_name(link, std::string(name).c_str());
+  int error = rtnl_link_set_type(link, std::string(kind).c_str());
+  if (error >= 0) error = rtnl_link_add(socket_, link, NLM_F_CREATE | NLM_F_EXCL);
+  rtnl_link_put(link);
+  if (error < 0) return netlinkError(fmt::format("add {} link {}", kind, name), error);
+  return Result<void>::success();
+}
+
 Result<void> Netlink::deleteLink(std::string_view name) {
   if (!socket_) return Error("Netlink", 0, openError_);
   rtnl_link* link = rtnl_link_alloc();

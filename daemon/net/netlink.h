@@ -36,6 +36,10 @@ class Netlink {
   int linkIndex(std::string_view name);
   std::vector<std::string> linkNamesWithPrefix(std::string_view prefix);
   Result<void> setLinkUp(int index, int mtu);
+  // Makes a link of `kind` ("wireguard"). A kernel without that kind answers EOPNOTSUPP,
+  // which comes back as code kUnsupportedKind.
+  Result<void> addLink(std::string_view name, std::string_view kind);
+  static constexpr std::int64_t kUnsupportedKind = 10;  // NLE_OPNOTSUPP
   Result<void> deleteLink(std::string_view name);
   Result<void> addAddress(int index, const IpPrefix& address);
   // A route for `destination` through the link, in `table` (254 is main).

@@ -1,5 +1,7 @@
 #include "daemon/slot/reasserting_state.h"
 
+#include <fmt/format.h>
+
 #include "daemon/slot/connected_state.h"
 #include "daemon/slot/disconnected_state.h"
 #include "daemon/slot/slot_context.h"
@@ -31,6 +33,10 @@ SlotState::Next ReassertingState::onRetryTimer(SlotContext& context) {
 
 SlotState::Next ReassertingState::onProbe(SlotContext& context, bool answered200) {
   if (!answered200) {
+    // The retry did not even start the engine: say so, or the subscriber would still read the
+    // engine's old failure as the reason the tunnel stays down.
+    context.recordError(engine::EngineError::failed(
+        fmt::format("the probe {} did not answer 200; reconnecting later", context.probeUrl().value_or("page"))));
     context.scheduleRetry();
     return nullptr;
   }

@@ -46,6 +46,10 @@ void TunnelSlot::handle(SlotState::Next next) {
     next = state_->enter(context_);
     publishIfChanged();
   }
+  // An error recorded without a change of state (a reconnect that failed again while
+  // reasserting) is news of its own: subscribers learn why, once, and not again while the
+  // same error repeats at every retry.
+  if (published_ && published_->lastError != context_.lastError) publishIfChanged();
 }
 
 void TunnelSlot::publishIfChanged() {

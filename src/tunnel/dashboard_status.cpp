@@ -41,13 +41,20 @@ DashboardStatus::DashboardStatus(screenkit::Services services, tunnelcore::Tunne
   statusObserver_ = platform::ObserverRegistration(
       services_.notifications, services_.notifications.addObserver(platform::kVpnStatusDidChangeNotification,
                                                                    [this] { vpnStatusDidChange(); }));
-  lastSlotStatus_ = core_.extensionProfile.vpnStatus();
+  wasUp_ = core_.extensionProfile.vpnStatus() == VpnStatus::connected;
   slotStatus_ = core_.extensionProfile.observeStatus([this](VpnStatus now) {
-    // The public address changes when the tunnel comes up or goes down; the one shown must too.
-    const bool crossed = (now == VpnStatus::connected) != (lastSlotStatus_ == VpnStatus::connected) &&
-                         (now == VpnStatus::connected || now == VpnStatus::disconnected);
-    lastSlotStatus_ = now;
-    if (crossed) lookUpAddress();
+    // The public address changes when the tunnel comes up or goes down (by way of connecting,
+    // disconnecting or reasserting, or directly); the one shown must too. Until the echo
+    // answers from the new side, the old side's address is no longer the public one, so the
+    // placeholder shows.
+    if (now == VpnStatus::connected || now == VpnStatus::disconnected) {
+      const bool up = now == VpnStatus::connected;
+      if (up != wasUp_) {
+        wasUp_ = up;
+        currentIpAddress.reset();
+        lookUpAddress();
+      }
+    }
     startAnimationIfShown();
     changed();
   });

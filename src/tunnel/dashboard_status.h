@@ -44,8 +44,8 @@ class DashboardStatus : public screenkit::ScreenModel {
   DashboardRows rows() const;
   // The big power image as drawn now: while connecting, the connecting animation's frame.
   std::string powerFrame() const;
-  // Asks the IP echo again (each show, and when the tunnel comes up or goes down). Only the
-  // latest lookup's answer is shown.
+  // Asks the IP echo again (each show, and when the tunnel comes up or goes down, when the
+  // address shown is cleared first). Only the latest lookup's answer is shown.
   void lookUpAddress();
   // True until the latest lookup has answered (or failed).
   bool lookingUpAddress() const { return answeredLookup_ != addressLookups_; }
@@ -63,7 +63,8 @@ class DashboardStatus : public screenkit::ScreenModel {
   platform::TimerId animationTimer_ = 0;
   int animationCounter_ = 1;
   std::string animationKeptText_;
-  platform::VpnStatus lastSlotStatus_ = platform::VpnStatus::invalid;
+  // Whether the tunnel was up at its last settled status (connected or disconnected).
+  bool wasUp_ = false;
   std::uint64_t addressLookups_ = 0;
   std::uint64_t answeredLookup_ = 0;
   platform::ObserverRegistration statusObserver_;

@@ -1,13 +1,21 @@
 // Faults around the engine and the daemon itself: the engine's program missing or ending at
-// once, the daemon killed in the middle of connecting, two clients racing start and stop.
-// Each ends in a known status with the reason, and with nothing left behind.
+// once, the daemon killed in the middle of connecting, two clients racing start and stop, a
+// busy machine's processes ending under the scan for a crashed run's programs. Each ends in a
+// known status with the reason, and with nothing left behind.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <fstream>
 #include <thread>
+
+#include "daemon/engines/orphan_programs.h"
 
 #include "daemon/support/command.h"
 #include "daemon/support/skip_or_fail.h"
@@ -52,7 +60,8 @@ TEST_P(EngineFaults, EndDisconnectedWithTheReason) {
     chmod((std::string(folder) + "/wireguard-go").c_str(), 0755);
   }
   std::string why;
-  auto box = DaemonSandbox::create({std::string("CORVANE_TUNNELD_PROGRAMS=") + folder}, &why);
+  // These faults are wireguard-go's, also where the kernel has WireGuard.
+  auto box = DaemonSandbox::create({std::string("CORVANE_TUNNELD_PROGRAMS=") + folder, "CORVANE_WIREGUARD=userspace"}, &why);
   if (!box) CORVANE_SKIP_OR_FAIL(why);
   TunneldClient client;
   ASSERT_TRUE(client.connect(box->socketPath()));
@@ -128,6 +137,75 @@ TEST(Faults, ADaemonKilledMidConnectIsCleanedUpAndResumedWhenTheKillSwitchIsOn) 
   ASSERT_TRUE(client.waitForStatus(kStatusDisconnected, 10s));
   expectNothingLeft(bed->client().name(), bed->clientInterface());
   EXPECT_EQ(run({"cat", bed->client().resolvConfPath()}).out, WireGuardTestbed::kResolvConf);
+}
+
+// Runs `words` with its output to /dev/null (so no leftover holds the test's pipes).
+pid_t spawnProgram(const std::vector<std::string>& words) {
+  std::vector<char*> argv;
+  for (const auto& word : words) argv.push_back(const_cast<char*>(word.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  for (int fd : {1, 2}) posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  const bool started = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+  posix_spawn_file_actions_destroy(&actions);
+  return started ? pid : -1;
+}
+
+// A crashed run's programs are found by an argument inside its folder, in /proc, while the
+// machine's other processes come and go: one that ends between the scan's open and read of
+// its command line is passed over (it used to throw out of the daemon's start). The orphan is
+// killed; a program naming a folder that merely shares the prefix is not.
+TEST(Faults, TheOrphanScanOutlivesProcessesEndingUnderItAndKillsOnlyTheRunsPrograms) {
+  char pattern[] = "/tmp/corvane-orphans-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string folder = pattern, other = folder + "-other";
+  std::filesystem::create_directory(other);
+  for (const auto& dir : {folder, other}) std::ofstream(dir + "/openvpn.conf") << "client\n";
+  // Like an engine's program: one process, its configuration file an argument.
+  const pid_t orphan = spawnProgram({"tail", "-f", folder + "/openvpn.conf"});
+  const pid_t bystander = spawnProgram({"tail", "-f", other + "/openvpn.conf"});
+  ASSERT_GT(orphan, 0);
+  ASSERT_GT(bystander, 0);
+  std::atomic<bool> churning{true};
+  std::vector<std::thread> churn;
+  for (int i = 0; i < 2; ++i) {
+    churn.emplace_back([&churning] {
+      // Several at a time, so that every scan meets some of them ending.
+      for (int round = 0; round < 50000 && churning; ++round) {
+        pid_t children[8];
+        for (auto& child : children) {
+          child = fork();
+          if (child == 0) _exit(0);
+        }
+        for (auto child : children) {
+          if (child > 0) waitpid(child, nullptr, 0);
+        }
+      }
+    });
+  }
+  int killed = 0;
+  std::string thrown;
+  for (int scan = 0; scan < 300 && thrown.empty(); ++scan) {
+    try {
+      killed += engines::killProgramsUsing(folder);
+    } catch (const std::exception& e) {
+      thrown = e.what();
+    }
+  }
+  churning = false;
+  for (auto& thread : churn) thread.join();
+  EXPECT_EQ(thrown, "");
+  EXPECT_GE(killed, 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(orphan, &status, 0), orphan);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+  EXPECT_EQ(waitpid(bystander, &status, WNOHANG), 0) << "a program of another folder was killed";
+  kill(bystander, SIGKILL);
+  waitpid(bystander, &status, 0);
+  std::filesystem::remove_all(folder);
+  std::filesystem::remove_all(other);
 }
 
 }  // namespace

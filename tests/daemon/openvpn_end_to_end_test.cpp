@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "daemon/support/command.h"
 #include "daemon/support/engine_servers.h"
@@ -82,8 +83,11 @@ Request saveAccountManager(const std::string& profile, const std::string& passwo
 }
 
 std::string fileOf(const std::filesystem::path& path) {
+  // Through rdbuf: a process reaped mid-read reads as empty instead of throwing.
   std::ifstream file(path);
-  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
 }
 
 // A manager's user name and password reach openvpn through a 0600 file in the run's private

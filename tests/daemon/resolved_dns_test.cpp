@@ -1,8 +1,9 @@
 // The tunnel's DNS where systemd-resolved is the resolver, against the real resolved (Debian's
 // binary, confined to the test's namespaces): which way the daemon chooses, what the tunnel's
 // link holds, where a query through the stub goes while a tunnel is up and after it ends
-// (stopped, or the daemon killed and started again), and that the transparent-proxy engines,
-// which have no link, still carry the stub's queries through the tunnel.
+// (stopped, or the daemon killed and started again) for the engines with a link of their own,
+// and that the transparent-proxy engines, which have no link, still carry the stub's queries
+// through the tunnel.
 #include <gtest/gtest.h>
 #include <sched.h>
 #include <signal.h>
@@ -203,27 +204,71 @@ TEST_P(ResolvedHostDns, ChoosesResolvedByResolvConfAndRevertsTheLink) {
 INSTANTIATE_TEST_SUITE_P(Cases, ResolvedHostDns, ::testing::ValuesIn(kLinkCases),
                          [](const auto& info) { return info.param.name; });
 
-// ---- WireGuard through the daemon under resolved --------------------------------------------
+// ---- the engines with a link of their own (WireGuard, OpenVPN) through the daemon under resolved
 
-struct Ending {
-  const char* name;
-  bool crash;  // killed with -9 and started again, rather than stopped
+// The testbed with the engine's server running, the client profile, and the tunnel's resolver:
+// a responder on an address only the tunnel reaches (WireGuard's DNS = 10.77.0.1; the one
+// OpenVPN's server pushes, hidden from the veth like the target).
+struct LinkTunnel {
+  std::unique_ptr<NamespaceTestbed> bed;
+  std::string profile;
+  std::string tunnelDns;
 };
 
-const Ending kEndings[] = {{"Stopped", false}, {"DaemonKilledAndRestarted", true}};
+std::optional<LinkTunnel> makeLinkTunnel(const std::string& engine, std::string* whyNot) {
+  const auto responder = (NamespaceTestbed::binDir() / "dns_responder").string();
+  LinkTunnel tunnel;
+  if (engine == "wireguard") {
+    auto bed = WireGuardTestbed::create(whyNot);
+    if (!bed) return std::nullopt;
+    tunnel.profile = bed->clientConfig();
+    tunnel.tunnelDns = "10.77.0.1";
+    tunnel.bed = std::move(bed);
+  } else {
+    auto bed = ProxyTestbed::create({"openvpn", "openssl"}, whyNot);
+    if (!bed) return std::nullopt;
+    tunnel.tunnelDns = "10.79.0.53";
+    const std::string s = bed->server().name();
+    if (!run({"ip", "-n", s, "addr", "add", tunnel.tunnelDns + "/32", "dev", "lo"}).ok ||
+        !runIn(s, {"nft", "add", "rule", "inet", "cvtest", "input", "iifname", "vs", "ip", "daddr", tunnel.tunnelDns, "drop"}).ok) {
+      return *whyNot = "cannot hide the tunnel's resolver behind the server", std::nullopt;
+    }
+    auto profile = startEngineServer(kOpenVpnServer, *bed, std::nullopt, tunnel.tunnelDns);
+    if (!profile) return *whyNot = "the OpenVPN server did not start: " + bed->daemonLog(), std::nullopt;
+    tunnel.profile = *profile;
+    tunnel.bed = std::move(bed);
+  }
+  if (!tunnel.bed->startServer({responder, tunnel.tunnelDns, kTunnelAnswer})) {
+    return *whyNot = "the tunnel's resolver did not start", std::nullopt;
+  }
+  return tunnel;
+}
 
-class ResolvedWireGuard : public ::testing::TestWithParam<Ending> {};
+struct LinkEngineCase {
+  const char* name;
+  const char* engine;
+  bool crash;  // the daemon killed with -9 and started again, rather than the tunnel stopped
+};
 
-TEST_P(ResolvedWireGuard, TheTunnelLinkTakesEveryQueryUntilTheTunnelEnds) {
+const LinkEngineCase kLinkEngineCases[] = {
+    {"WireGuardStopped", "wireguard", false},
+    {"WireGuardDaemonKilledAndRestarted", "wireguard", true},
+    {"OpenVpnStopped", "openvpn", false},
+    {"OpenVpnDaemonKilledAndRestarted", "openvpn", true},
+};
+
+class ResolvedLinkTunnel : public ::testing::TestWithParam<LinkEngineCase> {};
+
+TEST_P(ResolvedLinkTunnel, TheTunnelLinkTakesEveryQueryUntilTheTunnelEnds) {
+  const LinkEngineCase& param = GetParam();
   std::string whyNot;
-  auto bed = WireGuardTestbed::create(&whyNot);
-  if (!bed) CORVANE_SKIP_OR_FAIL(whyNot);
+  auto tunnel = makeLinkTunnel(param.engine, &whyNot);
+  if (!tunnel) CORVANE_SKIP_OR_FAIL(whyNot);
+  auto& bed = tunnel->bed;
   auto resolved = ResolvedInstance::start(bed->client(), bed->scratch(), &whyNot);
   if (!resolved) CORVANE_SKIP_OR_FAIL(whyNot);
-  const auto responder = (NamespaceTestbed::binDir() / "dns_responder").string();
-  // The outer network's resolver (what DHCP gave), and the tunnel's (its DNS = 10.77.0.1).
-  ASSERT_TRUE(bed->startServer({responder, bed->serverAddress(), kOutsideAnswer}));
-  ASSERT_TRUE(bed->startServer({responder, "10.77.0.1", kTunnelAnswer}));
+  // The outer network's resolver (what DHCP gave).
+  ASSERT_TRUE(bed->startServer({(NamespaceTestbed::binDir() / "dns_responder").string(), bed->serverAddress(), kOutsideAnswer}));
   const auto& c = bed->client().name();
   ASSERT_TRUE(resolved->setLinkServers(ResolvedInstance::linkIndex(c, "vc"), {bed->serverAddress()}));
   {
@@ -240,26 +285,28 @@ TEST_P(ResolvedWireGuard, TheTunnelLinkTakesEveryQueryUntilTheTunnelEnds) {
     TunneldClient client;
     ASSERT_TRUE(client.connect(bed->socketPath())) << bed->daemonLog();
     ASSERT_TRUE(client.call(simple(Op::subscribe)));
-    ASSERT_TRUE(client.call(startProfile("wireguard", bed->clientConfig())));
+    ASSERT_TRUE(client.call(startProfile(param.engine, tunnel->profile)));
     ASSERT_TRUE(client.waitForStatus(kStatusConnected, 30s)) << bed->daemonLog();
 
     auto held = resolved->link(ResolvedInstance::linkIndex(c, bed->clientInterface()));
     ASSERT_TRUE(held) << resolved->log();
-    EXPECT_EQ(held->servers, Strings{"10.77.0.1"});
+    EXPECT_EQ(held->servers, Strings{tunnel->tunnelDns});
     EXPECT_EQ(held->domains, Strings{"~."});
     EXPECT_TRUE(held->defaultRoute);
     PacketCapture capture(c, "vc", true);
     ASSERT_TRUE(capture.ok());
-    EXPECT_EQ(ResolvedInstance::lookUp(c, "during.corvane.example"), kTunnelAnswer) << resolved->log();
-    EXPECT_EQ(queriesTo(capture.stop(), bed->serverAddress()), 0) << "a query went to the outer resolver";
+    EXPECT_EQ(lookUpSoon(c, "during.corvane.example"), kTunnelAnswer) << resolved->log() << bed->daemonLog();
+    const auto lines = capture.stop();
+    EXPECT_EQ(queriesTo(lines, bed->serverAddress()), 0) << "a query went to the outer resolver";
+    EXPECT_EQ(queriesTo(lines, tunnel->tunnelDns), 0) << "a query to the tunnel's resolver left in the clear";
     EXPECT_EQ(readAll(bed->client().resolvConfPath()), resolvConf) << "resolv.conf is resolved's, not ours";
 
-    if (!GetParam().crash) {
+    if (!param.crash) {
       ASSERT_TRUE(client.call(simple(Op::stop)));
       ASSERT_TRUE(client.waitForStatus(kStatusDisconnected, 10s));
     }
   }
-  if (GetParam().crash) {
+  if (param.crash) {
     bed->stopDaemon(SIGKILL);
     ASSERT_TRUE(bed->startDaemon());
     TunneldClient client;
@@ -272,7 +319,7 @@ TEST_P(ResolvedWireGuard, TheTunnelLinkTakesEveryQueryUntilTheTunnelEnds) {
   EXPECT_EQ(readAll(bed->client().resolvConfPath()), resolvConf);
 }
 
-INSTANTIATE_TEST_SUITE_P(Endings, ResolvedWireGuard, ::testing::ValuesIn(kEndings),
+INSTANTIATE_TEST_SUITE_P(Engines, ResolvedLinkTunnel, ::testing::ValuesIn(kLinkEngineCases),
                          [](const auto& info) { return info.param.name; });
 
 // ---- Shadowsocks and V2ray under resolved: no link, the stub's queries go through the engine -

@@ -1,9 +1,13 @@
-// WireGuard through the daemon, for real: wireguard-go on both ends of a veth pair between
-// two namespaces, the daemon in the client one, a socket client driving it. Connects, carries
-// traffic with the tunnel's address as the source, counts it, and leaves nothing behind.
+// WireGuard through the daemon, for real: wireguard-go on the server's end of a veth pair
+// between two namespaces, the daemon in the client one, a socket client driving it. Connects,
+// carries traffic with the tunnel's address as the source, counts it, and leaves nothing
+// behind. The daemon's side runs on whichever WireGuard CORVANE_WIREGUARD asks for (tests/vm
+// runs these rows with "kernel" on a kernel that has it).
 #include <gtest/gtest.h>
 
 #include <signal.h>
+
+#include <cstdlib>
 
 #include "daemon/support/command.h"
 #include "daemon/support/skip_or_fail.h"
@@ -29,6 +33,11 @@ Request simple(Op op) {
   return request;
 }
 
+bool kernelWanted() {
+  const char* wanted = std::getenv("CORVANE_WIREGUARD");
+  return wanted && std::string(wanted) == "kernel";
+}
+
 // What a stopped tunnel must not leave in the client namespace.
 void expectNothingLeft(const WireGuardTestbed& bed) {
   const auto& c = bed.client().name();
@@ -46,7 +55,9 @@ TEST(WireGuardEndToEnd, ConnectsCarriesCountsAndCleansUp) {
   std::string whyNot;
   auto bed = WireGuardTestbed::create(&whyNot);
   if (!bed) CORVANE_SKIP_OR_FAIL(whyNot);
-  ASSERT_TRUE(bed->startDaemon());
+  // Unless the run names one, the daemon chooses as it does for users: the kernel's WireGuard
+  // where there is one, wireguard-go (after the kernel refused) here.
+  ASSERT_TRUE(kernelWanted() ? bed->startDaemon() : bed->startDaemon({"CORVANE_WIREGUARD="}));
   TunneldClient client;
   ASSERT_TRUE(client.connect(bed->socketPath())) << bed->daemonLog();
   Request hello = simple(Op::hello);
@@ -62,8 +73,20 @@ TEST(WireGuardEndToEnd, ConnectsCarriesCountsAndCleansUp) {
   EXPECT_EQ(connected->tunnelAddress, "10.77.0.2");
   EXPECT_EQ(connected->interfaceName, bed->clientInterface());
   EXPECT_EQ(connected->startedBy, "profile");
-
   const auto& c = bed->client().name();
+  // The device the run asked for is the one that carries it.
+  const bool kernelLink = runIn(c, {"ip", "-d", "link", "show", bed->clientInterface()}).out.find("wireguard") != std::string::npos;
+  if (kernelWanted()) {
+    EXPECT_TRUE(kernelLink) << runIn(c, {"ip", "-d", "link", "show", bed->clientInterface()}).out;
+    EXPECT_EQ(bed->engineProcess(), 0) << "wireguard-go runs beside kernel WireGuard";
+  } else if (!kernelLink) {
+    EXPECT_NE(bed->engineProcess(), 0) << "neither kernel WireGuard nor wireguard-go";
+  }
+  // The status has no field for it: the log says which one runs.
+  EXPECT_NE(bed->daemonLog().find(bed->clientInterface() + " runs on " + (kernelLink ? "kernel WireGuard" : "wireguard-go")),
+            std::string::npos)
+      << bed->daemonLog();
+
   auto echo = runIn(c, {"curl", "-s", "--max-time", "5", "http://10.77.0.1:8080/ip"});
   EXPECT_EQ(echo.out, "10.77.0.2") << echo.err;
   auto echo6 = runIn(c, {"curl", "-s", "--max-time", "5", "http://[fd78::1]:8080/ip"});
@@ -141,6 +164,54 @@ TEST(WireGuardEndToEnd, KilledDaemonIsCleanedUpAfterByTheNextOne) {
   ASSERT_TRUE(status && status->status);
   // No kill switch: the tunnel is not brought back, and the leftovers are gone before serving.
   EXPECT_EQ(status->status->status, kStatusDisconnected);
+  expectNothingLeft(*bed);
+}
+
+// Kernel WireGuard has no program whose end tells that the tunnel is gone: the interface
+// taken away under a connected tunnel must end it all the same, with the reason.
+TEST(KernelWireGuard, AnInterfaceDeletedUnderTheTunnelEndsItWithTheReason) {
+  if (!kernelWanted()) GTEST_SKIP() << "runs with CORVANE_WIREGUARD=kernel (tests/vm)";
+  std::string whyNot;
+  auto bed = WireGuardTestbed::create(&whyNot);
+  if (!bed) CORVANE_SKIP_OR_FAIL(whyNot);
+  ASSERT_TRUE(bed->startDaemon());
+  TunneldClient client;
+  ASSERT_TRUE(client.connect(bed->socketPath()));
+  ASSERT_TRUE(client.call(simple(Op::subscribe)));
+  ASSERT_TRUE(client.call(startProfile(bed->clientConfig())));
+  ASSERT_TRUE(client.waitForStatus(kStatusConnected, 30s)) << bed->daemonLog();
+  ASSERT_TRUE(runIn(bed->client().name(), {"ip", "link", "del", bed->clientInterface()}).ok);
+  auto ended = client.waitForStatus([](const TunnelStatus& s) { return s.status == kStatusDisconnected && s.lastError; }, 10s);
+  ASSERT_TRUE(ended) << bed->daemonLog();
+  EXPECT_NE(ended->lastError->message.find("went down"), std::string::npos) << ended->lastError->message;
+  expectNothingLeft(*bed);
+}
+
+// Where the kernel has no WireGuard, a start that insists on it fails with that reason
+// instead of falling back to wireguard-go.
+TEST(WireGuardChoice, ForcedKernelWireGuardThatCannotBeHadFailsTheStart) {
+  std::string whyNot;
+  auto bed = WireGuardTestbed::create(&whyNot);
+  if (!bed) CORVANE_SKIP_OR_FAIL(whyNot);
+  const auto& c = bed->client().name();
+  if (runIn(c, {"ip", "link", "add", "cvprobe0", "type", "wireguard"}).ok) {
+    runIn(c, {"ip", "link", "del", "cvprobe0"});
+    GTEST_SKIP() << "this kernel has WireGuard";
+  }
+  ASSERT_TRUE(bed->startDaemon({"CORVANE_WIREGUARD=kernel"}));
+  TunneldClient client;
+  ASSERT_TRUE(client.connect(bed->socketPath()));
+  ASSERT_TRUE(client.call(simple(Op::subscribe)));
+  auto started = client.call(startProfile(bed->clientConfig()));
+  ASSERT_TRUE(started);
+  std::string message = started->error ? started->error->message : "";
+  if (message.empty()) {
+    auto ended = client.waitForStatus([](const TunnelStatus& s) { return s.status == kStatusDisconnected && s.lastError; }, 10s);
+    ASSERT_TRUE(ended) << bed->daemonLog();
+    message = ended->lastError->message;
+  }
+  EXPECT_NE(message.find("kernel WireGuard was asked for"), std::string::npos) << message;
+  EXPECT_EQ(bed->engineProcess(), 0) << "wireguard-go started anyway";
   expectNothingLeft(*bed);
 }
 

@@ -99,6 +99,8 @@ TEST_P(CorvanectlRoad, LoginSelectConnectCarryReportDisconnect) {
   auto down = w.run({"disconnect", "--json"}, &failure);
   ASSERT_EQ(down.exitCode, 0) << failure;
   EXPECT_EQ(down.json["status"], "Disconnected") << down.out;
+  // Down, the address is the outer one once the echo answers, and never the tunnel's.
+  EXPECT_NE(down.json["address"], up.json["address"]) << down.out;
   EXPECT_FALSE(runIn(ns, {"ip", "link", "show", w.site->tunnelInterface()}).ok) << "the tunnel interface is left";
   EXPECT_EQ(runIn(ns, {"nft", "list", "tables"}).out.find("corvane"), std::string::npos) << "a firewall table is left";
   EXPECT_EQ(daemon::testing::run({"cat", w.site->resolvConfPath()}).out, w.site->resolvConf());

@@ -6,7 +6,10 @@
 #include <signal.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
+#include <fstream>
+#include <thread>
 #include <variant>
 
 #include "platform/secitem/file/file_sec_item_backend.h"
@@ -14,6 +17,7 @@
 #include "platform/secitem/sec_item_table.h"
 #include "platform/secitem/secret_service/secret_service_backend.h"
 #include "securestore/keychain_store.h"
+#include "securestore/support/child_process.h"
 #include "securestore/support/session_keyring.h"
 
 namespace corvane::platform {
@@ -326,6 +330,61 @@ TEST(SecItemBackendChoice, MovesTheFilesItemsToTheSecretServiceOnceChosen) {
   chosen = makeSecItemBackend(paths, log);
   EXPECT_FALSE(logged(*sink, "moved"));
   EXPECT_EQ(fileItems(file), std::vector<SecItem>{clash});
+}
+
+// The move into the keyring while a program already on it writes the same items: the
+// keychain's lock makes them take turns, item by item. So each item is in the keyring once,
+// as one of them wrote it, and neither is misled: an add that answered "stored" is what the
+// keyring holds (and the file keeps its other version), and an item moved from the file is
+// what an add was told was already there.
+TEST(SecItemBackendChoice, AMoveAndAnotherProgramsWritesTakeTurns) {
+  SessionKeyring keyring;
+  const std::filesystem::path home = keyring.scratch();
+  FileSecItemBackend file(FileSecItemBackend::defaultFile(Paths::underHome(home)), Log::null());
+  auto opened = SecretServiceBackend::open(Log::null(), {});
+  ASSERT_TRUE(opened) << opened.error().description;
+  SecretServiceBackend& secrets = **opened;
+  constexpr int kItems = 12;
+  const auto version = [](int i, const std::string& by) {
+    const std::string value = by + "-" + std::to_string(i);
+    return storedItem("item-" + std::to_string(i), SecData(value.begin(), value.end()));
+  };
+  const std::string racer = corvane::testing::programPath("keychain_racer");
+  // Unlocked, they clash within a round or two on this machine.
+  for (int round = 0; round < 5; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    ASSERT_EQ(file.drainItems([](const SecItem&) { return true; }), secstatus::kSuccess);
+    for (int i = 0; i < kItems; ++i) {
+      (void)secrets.deleteItems(identityQuery(version(i, "")));
+      ASSERT_EQ(file.add(storeRequest(version(i, "file"))), secstatus::kSuccess);
+    }
+    const std::string go = (home / ("go-" + std::to_string(round))).string();
+    const pid_t mover = corvane::testing::spawnProgram(racer, {"move", home.string(), go});
+    corvane::testing::ProgramRun adds;
+    std::thread adder([&] {
+      adds = corvane::testing::runProgram(racer, {"add", home.string(), go, "other", std::to_string(kItems)}, "");
+    });
+    std::this_thread::sleep_for(300ms);  // the adder opens the keyring before it goes
+    std::ofstream(go).close();
+    adder.join();
+    EXPECT_EQ(corvane::testing::waitForExit(mover), 0);
+    ASSERT_EQ(adds.exitCode, 0) << adds.err;
+    ASSERT_EQ(adds.out.size(), static_cast<std::size_t>(kItems)) << adds.out;
+
+    const std::vector<SecItem> left = fileItems(file);
+    for (int i = 0; i < kItems; ++i) {
+      SecItem stored;
+      ASSERT_EQ(secrets.read(version(i, ""), stored), secstatus::kSuccess) << "item " << i << " is lost";
+      const bool stayed = std::find(left.begin(), left.end(), version(i, "file")) != left.end();
+      if (adds.out[kItems - 1 - i] == 'S') {
+        EXPECT_EQ(stored, version(i, "other")) << "item " << i << ": the add was told it stored its version";
+        EXPECT_TRUE(stayed) << "item " << i << ": the file's version went, but is not what the keyring holds";
+      } else {
+        EXPECT_EQ(stored, version(i, "file")) << "item " << i;
+        EXPECT_FALSE(stayed) << "item " << i;
+      }
+    }
+  }
 }
 
 // A bus on which no Secret Service is registered (nor could be activated): the file store,

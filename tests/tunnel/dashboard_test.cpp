@@ -1,6 +1,8 @@
 // The dashboard's rows, the connecting animation, the public address and the kill switch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "keys/preference_key.h"
 #include "tunnel/dashboard_status.h"
 #include "tunnel/setting_view.h"
@@ -94,6 +96,50 @@ TEST_F(Dashboard, ALateAnswerOfAnEarlierLookupDoesNotReplaceTheLatest) {
     // The late one answers meanwhile, and changes nothing.
     env.settle([] { return false; }, std::chrono::milliseconds(500));
     EXPECT_EQ(dashboard->rows().address, "203.0.113.7");
+  }
+}
+
+// Up and down by way of the passing states, and straight: each settled change asks the echo
+// again and shows the placeholder, not the other side's address, until it answers; passing
+// states and a reasserting tunnel ask nothing.
+TEST_F(Dashboard, TheAddressFollowsTheTunnelUpAndDown) {
+  const auto echoes = [&] {
+    const auto all = env.http.requests();
+    return std::count_if(all.begin(), all.end(), [](const auto& r) { return r.path == "/ip"; });
+  };
+  env.daemon.setStatus(VpnStatus::disconnected);
+  dashboard->onShown();
+  ASSERT_TRUE(env.settle([&] { return !dashboard->lookingUpAddress(); }));
+  const struct {
+    std::vector<VpnStatus> steps;
+    const char* address;  // the echo's answer, late; nullptr: nothing is asked
+  } changes[] = {
+      {{VpnStatus::connecting, VpnStatus::connected}, "10.66.0.2"},
+      {{VpnStatus::reasserting, VpnStatus::connected}, nullptr},
+      {{VpnStatus::disconnecting, VpnStatus::disconnected}, "203.0.113.7"},
+      {{VpnStatus::connecting, VpnStatus::disconnected}, nullptr},  // a failed attempt
+      {{VpnStatus::connected}, "10.66.0.3"},
+      {{VpnStatus::reasserting, VpnStatus::disconnected}, "203.0.113.8"},  // dropped
+  };
+  for (const auto& change : changes) {
+    const std::string shownBefore = dashboard->rows().address;
+    const auto asked = echoes();
+    if (change.address != nullptr) {
+      env.http.answer("GET", "/ip",
+                      test::ScriptedReply::json(200, std::string(R"({"ip":")") + change.address + "\"}")
+                          .after(std::chrono::milliseconds(200)));
+    }
+    for (VpnStatus step : change.steps) env.daemon.setStatus(step);
+    const std::string where = change.address != nullptr ? change.address : shownBefore;
+    if (change.address == nullptr) {
+      EXPECT_FALSE(dashboard->lookingUpAddress()) << where;
+      EXPECT_EQ(dashboard->rows().address, shownBefore) << where;
+      continue;
+    }
+    EXPECT_EQ(dashboard->rows().address, "---.--.-.--") << where;
+    ASSERT_TRUE(env.settle([&] { return !dashboard->lookingUpAddress(); })) << where;
+    EXPECT_EQ(echoes(), asked + 1) << where;
+    EXPECT_EQ(dashboard->rows().address, change.address);
   }
 }
 

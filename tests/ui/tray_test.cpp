@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QMenu>
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QObject>
 
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <vector>
 
+#include "keys/notification_names.h"
 #include "keys/preference_key.h"
 #include "platform/process/process.h"
 #include "tunnel/connect_button.h"
@@ -28,7 +32,9 @@ using platform::VpnStatus;
 using test::spinBriefly;
 using test::spinUntil;
 
-// A notification server that records what it is asked to show.
+// A notification server that records what it is asked to show and keeps what is on screen
+// as a server does: a call that names a notification still shown replaces it and answers its
+// id; any other call shows one more under a new id.
 class RecordingNotifications : public QObject {
   Q_OBJECT
   Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
@@ -36,16 +42,66 @@ class RecordingNotifications : public QObject {
  public:
   struct Shown {
     QString app, icon, summary, body;
+    uint replaces = 0;
   };
-  std::vector<Shown> shown;
+  std::vector<Shown> shown;     // every call, in order
+  std::map<uint, QString> onScreen;  // id -> body
 
  public slots:
-  uint Notify(const QString& app, uint /*replaces*/, const QString& icon, const QString& summary,
+  uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary,
               const QString& body, const QStringList& /*actions*/, const QVariantMap& /*hints*/,
               int /*timeout*/) {
-    shown.push_back({app, icon, summary, body});
-    return static_cast<uint>(shown.size());
+    shown.push_back({app, icon, summary, body, replaces});
+    const uint id = onScreen.count(replaces) != 0 ? replaces : ++lastId_;
+    onScreen[id] = body;
+    return id;
   }
+
+ private:
+  uint lastId_ = 0;
+};
+
+// A private session bus with the recording server on it, and the app's connection to it.
+class PrivateBus {
+ public:
+  PrivateBus() {
+    platform::ProcessOptions options;
+    options.argv = {"dbus-daemon", "--session", "--nofork", "--print-address"};
+    options.stdoutStream = platform::ChildStream::piped();
+    auto bus = platform::Process::start(std::move(options));
+    if (!bus) {
+      whyNot = "dbus-daemon did not start: " + bus.error().toString();
+      return;
+    }
+    bus_.emplace(std::move(*bus));
+    const auto address = bus_->readLine(platform::Process::Stream::out, std::chrono::seconds(10));
+    if (!address) {
+      whyNot = "dbus-daemon printed no address";
+      return;
+    }
+    QDBusConnection serverSide = QDBusConnection::connectToBus(QString::fromStdString(*address), kServerSide);
+    app = QDBusConnection::connectToBus(QString::fromStdString(*address), kAppSide);
+    if (!serverSide.isConnected()) {
+      whyNot = "no connection to the private bus: " + serverSide.lastError().message().toStdString();
+    } else if (!serverSide.registerObject(DesktopNotifier::kPath, &server, QDBusConnection::ExportAllSlots) ||
+               !serverSide.registerService(DesktopNotifier::kService)) {
+      whyNot = "the notification server did not take its name";
+    }
+  }
+  ~PrivateBus() {
+    QDBusConnection::disconnectFromBus(kServerSide);
+    QDBusConnection::disconnectFromBus(kAppSide);
+    if (bus_) bus_->stop(std::chrono::seconds(2));
+  }
+
+  std::string whyNot;  // empty when ready
+  RecordingNotifications server;
+  QDBusConnection app{QString()};
+
+ private:
+  static constexpr const char* kServerSide = "tray-test-server";
+  static constexpr const char* kAppSide = "tray-test-app";
+  std::optional<platform::Process> bus_;
 };
 
 class Tray : public ::testing::Test {
@@ -65,11 +121,13 @@ class Tray : public ::testing::Test {
   QtMainLoop loop_;
 };
 
-TEST_F(Tray, LookAndMenuFollowTheStatusInBothLanguages) {
+// Signed out there is no dashboard to carry out Connect or Disconnect: neither is offered,
+// whatever the status. The look stays the status's.
+TEST_F(Tray, LookAndMenuFollowTheStatusAndTheSignInInBothLanguages) {
   const struct {
     VpnStatus status;
     const char* icon;
-    bool connect, disconnect;
+    bool connect, disconnect;  // signed in; signed out, both are off
     const char* english;
     const char* chinese;
   } rows[] = {
@@ -82,22 +140,49 @@ TEST_F(Tray, LookAndMenuFollowTheStatusInBothLanguages) {
       {VpnStatus::disconnecting, "powerButtonOff", false, false, "Disconnecting", "正在断开"},
   };
   for (const char* locale : {"en_US", "zh_CN"}) {
-    const bool chinese = std::string_view(locale) == "zh_CN";
-    WindowServices window(loop_, std::make_unique<platform::RecordingUrlOpener>(), locale, test::useFakeTunnel);
-    platform::FakeTunnelDaemon& daemon = test::fakeTunnel(window.root());
-    StatusTray tray(window.services(), nullptr, false);
-    EXPECT_EQ(tray.connectAction().text(), chinese ? "连接" : "Connect");
-    EXPECT_EQ(tray.disconnectAction().text(), chinese ? "断开" : "Disconnect");
-    for (const auto& row : rows) {
-      daemon.setStatus(row.status);
-      spinBriefly();
-      const std::string where = std::string(locale) + " status " + std::to_string(static_cast<int>(row.status));
-      EXPECT_EQ(tray.look().tooltip, QStringLiteral("CorvaneVPN · ") + (chinese ? row.chinese : row.english)) << where;
-      EXPECT_TRUE(tray.look().icon.endsWith(QStringLiteral("/%1.svg").arg(row.icon))) << where;
-      EXPECT_EQ(tray.connectAction().isEnabled(), row.connect) << where;
-      EXPECT_EQ(tray.disconnectAction().isEnabled(), row.disconnect) << where;
+    for (const bool signedIn : {true, false}) {
+      const bool chinese = std::string_view(locale) == "zh_CN";
+      WindowServices window(loop_, std::make_unique<platform::RecordingUrlOpener>(), locale, test::useFakeTunnel);
+      window.services().preferences.set(keys::pref::loggedIn, signedIn);
+      platform::FakeTunnelDaemon& daemon = test::fakeTunnel(window.root());
+      StatusTray tray(window.services(), nullptr, false);
+      EXPECT_EQ(tray.connectAction().text(), chinese ? "连接" : "Connect");
+      EXPECT_EQ(tray.disconnectAction().text(), chinese ? "断开" : "Disconnect");
+      for (const auto& row : rows) {
+        daemon.setStatus(row.status);
+        spinBriefly();
+        const std::string where = std::string(locale) + (signedIn ? " signed in" : " signed out") + " status " +
+                                  std::to_string(static_cast<int>(row.status));
+        EXPECT_EQ(tray.look().tooltip, QStringLiteral("CorvaneVPN · ") + (chinese ? row.chinese : row.english))
+            << where;
+        EXPECT_TRUE(tray.look().icon.endsWith(QStringLiteral("/%1.svg").arg(row.icon))) << where;
+        EXPECT_EQ(tray.connectAction().isEnabled(), signedIn && row.connect) << where;
+        EXPECT_EQ(tray.disconnectAction().isEnabled(), signedIn && row.disconnect) << where;
+      }
     }
   }
+}
+
+// The sign-in changes with no status change: a log-out (here, or by corvanectl in another
+// process) is seen when the menu opens, a sign-in when the login screen announces it.
+TEST_F(Tray, TheMenuFollowsASignInAndALogOutBetweenStatusChanges) {
+  WindowServices window(loop_, std::make_unique<platform::RecordingUrlOpener>(), "en_US", test::useFakeTunnel);
+  screenkit::Services services = window.services();
+  platform::FakeTunnelDaemon& daemon = test::fakeTunnel(window.root());
+  daemon.setStatus(VpnStatus::connected);
+  services.preferences.set(keys::pref::loggedIn, true);
+  StatusTray tray(services, nullptr, false);
+  spinBriefly();
+  ASSERT_TRUE(tray.disconnectAction().isEnabled());
+
+  services.preferences.set(keys::pref::loggedIn, false);
+  emit tray.menu().aboutToShow();
+  EXPECT_FALSE(tray.disconnectAction().isEnabled());
+
+  services.preferences.set(keys::pref::loggedIn, true);
+  services.notifications.post(keys::kLoginSuccess);
+  EXPECT_TRUE(tray.disconnectAction().isEnabled());
+  EXPECT_FALSE(tray.connectAction().isEnabled());
 }
 
 // The menu asks what the picker asks, and the dashboard's connect button carries it out.
@@ -118,6 +203,7 @@ TEST_F(Tray, MenuConnectsAndDisconnectsThroughTheConnectButton) {
   ASSERT_TRUE(core.profiles.create(profile));
   ASSERT_TRUE(core.sharedPreferences.setSelectedProfileID(7));
   services.preferences.set(keys::pref::initialServerSelected, true);
+  services.preferences.set(keys::pref::loggedIn, true);
 
   tunnel::ConnectButton button(services, core);
   StatusTray tray(services, nullptr, false);
@@ -132,58 +218,67 @@ TEST_F(Tray, MenuConnectsAndDisconnectsThroughTheConnectButton) {
   EXPECT_TRUE(tray.connectAction().isEnabled());
 }
 
-// A private session bus with a recording notification server on it: one notification per
-// real change, none for the states in between or for repeats.
+// One notification per real change, none for the states in between or for repeats, each
+// in place of the one before.
 TEST_F(Tray, NotifiesOnceWhenTheTunnelComesUpAndOnceWhenItDrops) {
-  platform::ProcessOptions options;
-  options.argv = {"dbus-daemon", "--session", "--nofork", "--print-address"};
-  options.stdoutStream = platform::ChildStream::piped();
-  auto bus = platform::Process::start(std::move(options));
-  if (!bus) GTEST_SKIP() << "dbus-daemon did not start: " << bus.error().toString();
-  const auto address = bus->readLine(platform::Process::Stream::out, std::chrono::seconds(10));
-  ASSERT_TRUE(address.has_value()) << "dbus-daemon printed no address";
-
-  {
-    QDBusConnection serverSide = QDBusConnection::connectToBus(QString::fromStdString(*address), "tray-test-server");
-    QDBusConnection appSide = QDBusConnection::connectToBus(QString::fromStdString(*address), "tray-test-app");
-    ASSERT_TRUE(serverSide.isConnected()) << serverSide.lastError().message().toStdString();
-    RecordingNotifications server;
-    ASSERT_TRUE(serverSide.registerObject(DesktopNotifier::kPath, &server, QDBusConnection::ExportAllSlots));
-    ASSERT_TRUE(serverSide.registerService(DesktopNotifier::kService));
-
-    WindowServices window(loop_, std::make_unique<platform::RecordingUrlOpener>(), "en_US", test::useFakeTunnel);
-    platform::FakeTunnelDaemon& daemon = test::fakeTunnel(window.root());
-    daemon.setStatus(VpnStatus::disconnected);
-    DesktopNotifier notifier(appSide);
-    StatusTray tray(window.services(), &notifier, false);
-    const VpnStatus steps[] = {
-        VpnStatus::connecting, VpnStatus::connected,                     // up: "Connected"
-        VpnStatus::connected, VpnStatus::reasserting, VpnStatus::connected,  // still up
-        VpnStatus::disconnecting, VpnStatus::disconnected,               // down: "Disconnected"
-        VpnStatus::connecting, VpnStatus::disconnected,                  // a failed attempt
-        VpnStatus::invalid, VpnStatus::connected,                        // service lost, then up
-        VpnStatus::disconnected,                                         // down: "Disconnected"
-        VpnStatus::connecting, VpnStatus::connected,                     // up: "Connected"
-    };
-    for (VpnStatus status : steps) {
-      daemon.setStatus(status);
-      spinBriefly();
-    }
-    // The last one arrives after all the others: they share one connection.
-    ASSERT_TRUE(spinUntil([&] { return server.shown.size() >= 4; }));
+  PrivateBus bus;
+  if (!bus.whyNot.empty()) GTEST_SKIP() << bus.whyNot;
+  RecordingNotifications& server = bus.server;
+  WindowServices window(loop_, std::make_unique<platform::RecordingUrlOpener>(), "en_US", test::useFakeTunnel);
+  platform::FakeTunnelDaemon& daemon = test::fakeTunnel(window.root());
+  daemon.setStatus(VpnStatus::disconnected);
+  DesktopNotifier notifier(bus.app);
+  StatusTray tray(window.services(), &notifier, false);
+  const VpnStatus steps[] = {
+      VpnStatus::connecting, VpnStatus::connected,                         // up: "Connected"
+      VpnStatus::connected, VpnStatus::reasserting, VpnStatus::connected,  // still up
+      VpnStatus::disconnecting, VpnStatus::disconnected,                   // down: "Disconnected"
+      VpnStatus::connecting, VpnStatus::disconnected,                      // a failed attempt
+      VpnStatus::invalid, VpnStatus::connected,                            // service lost, then up
+      VpnStatus::disconnected,                                             // down: "Disconnected"
+      VpnStatus::connecting, VpnStatus::connected,                         // up: "Connected"
+  };
+  for (VpnStatus status : steps) {
+    daemon.setStatus(status);
     spinBriefly();
-    std::vector<QString> bodies;
-    for (const auto& shown : server.shown) {
-      bodies.push_back(shown.body);
-      EXPECT_EQ(shown.app, "CorvaneVPN");
-      EXPECT_EQ(shown.summary, "CorvaneVPN");
-      EXPECT_EQ(shown.icon, "net.corvane.client");
-    }
-    EXPECT_EQ(bodies, (std::vector<QString>{"Connected", "Disconnected", "Disconnected", "Connected"}));
+    ASSERT_TRUE(spinUntil([&] { return !notifier.asking(); }));
   }
-  QDBusConnection::disconnectFromBus("tray-test-server");
-  QDBusConnection::disconnectFromBus("tray-test-app");
-  bus->stop(std::chrono::seconds(2));
+  std::vector<QString> bodies;
+  for (const auto& shown : server.shown) {
+    bodies.push_back(shown.body);
+    EXPECT_EQ(shown.app, "CorvaneVPN");
+    EXPECT_EQ(shown.summary, "CorvaneVPN");
+    EXPECT_EQ(shown.icon, "net.corvane.client");
+  }
+  EXPECT_EQ(bodies, (std::vector<QString>{"Connected", "Disconnected", "Disconnected", "Connected"}));
+  EXPECT_EQ(server.shown.front().replaces, 0U);
+  EXPECT_EQ(server.onScreen, (std::map<uint, QString>{{1, "Connected"}})) << "each replaced the one before";
+}
+
+// Changes faster than the server answers: each waits for the id of the one before, and only
+// the latest of those that waited goes out, so one notification stays on screen, the last.
+// One the user closed meanwhile is not replaced but shown anew.
+TEST_F(Tray, AFlappingTunnelLeavesOneNotification) {
+  PrivateBus bus;
+  if (!bus.whyNot.empty()) GTEST_SKIP() << bus.whyNot;
+  RecordingNotifications& server = bus.server;
+  DesktopNotifier notifier(bus.app);
+  for (int i = 0; i < 10; ++i) notifier.notify("CorvaneVPN", i % 2 == 0 ? "Connected" : "Disconnected");
+  notifier.notify("CorvaneVPN", "Connected");
+  ASSERT_TRUE(spinUntil([&] { return server.shown.size() >= 2 && !notifier.asking(); }));
+  spinBriefly();
+  ASSERT_EQ(server.shown.size(), 2U) << "the first, then the latest";
+  EXPECT_EQ(server.shown[0].replaces, 0U);
+  EXPECT_EQ(server.shown[1].replaces, 1U);
+  EXPECT_EQ(server.onScreen, (std::map<uint, QString>{{1, "Connected"}}));
+
+  server.onScreen.clear();  // closed by the user
+  notifier.notify("CorvaneVPN", "Disconnected");
+  notifier.notify("CorvaneVPN", "Connected");
+  ASSERT_TRUE(spinUntil([&] { return server.shown.size() >= 4; }));
+  spinBriefly();
+  EXPECT_EQ(server.shown.size(), 4U);
+  EXPECT_EQ(server.onScreen, (std::map<uint, QString>{{2, "Connected"}}));
 }
 
 }  // namespace

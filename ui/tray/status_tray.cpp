@@ -32,7 +32,7 @@ VpnStatus statusOfWord(std::string_view word) {
 
 }  // namespace
 
-TrayLook trayLook(std::string_view word, const screenkit::Localization& locale) {
+TrayLook trayLook(std::string_view word, bool loggedIn, const screenkit::Localization& locale) {
   TrayLook look;
   look.tooltip = QStringLiteral("CorvaneVPN · ") + qs(locale.text(word));
   const QString icons = QStringLiteral(":/qt/qml/Corvane/assets/icons/");
@@ -44,9 +44,10 @@ TrayLook trayLook(std::string_view word, const screenkit::Localization& locale) 
     look.icon = icons + QStringLiteral("powerButtonOff.svg");
   }
   // The same choices the power button offers: connect from down, disconnect from up or on
-  // the way up; nothing while the tunnel is on its way down.
-  look.connectEnabled = word == Words::disconnected;
-  look.disconnectEnabled = word == Words::connected || word == Words::connecting;
+  // the way up; nothing while the tunnel is on its way down. The power button is the
+  // dashboard's, which exists only while signed in (a log-out leaves the tunnel as it is).
+  look.connectEnabled = loggedIn && word == Words::disconnected;
+  look.disconnectEnabled = loggedIn && (word == Words::connected || word == Words::connecting);
   return look;
 }
 
@@ -86,6 +87,13 @@ StatusTray::StatusTray(screenkit::Services services, DesktopNotifier* notifier, 
   QObject::connect(disconnect_, &QAction::triggered, this, [this] {
     services_.notifications.post(std::string(keys::kDisconnectFromServer));
   });
+  // "loggedIn" has no change notification of its own, and a command-line log-out changes it
+  // from another process: it is read again whenever the menu opens, and after a sign-in
+  // (posted on the main thread, once the login screen has stored it).
+  QObject::connect(menu_.get(), &QMenu::aboutToShow, this, [this] { refresh(); });
+  loginObserver_ = platform::ObserverRegistration(
+      services_.notifications,
+      services_.notifications.addObserver(std::string(keys::kLoginSuccess), [this] { refresh(); }));
   if (showIcon) {
     icon_ = std::make_unique<QSystemTrayIcon>();
     icon_->setContextMenu(menu_.get());
@@ -130,7 +138,7 @@ void StatusTray::statusChanged(VpnStatus status) {
 
 void StatusTray::show(std::string word) {
   word_ = std::move(word);
-  look_ = trayLook(word_, locale_);
+  look_ = trayLook(word_, services_.preferences.get(keys::pref::loggedIn), locale_);
   connect_->setEnabled(look_.connectEnabled);
   disconnect_->setEnabled(look_.disconnectEnabled);
   if (icon_) {

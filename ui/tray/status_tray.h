@@ -2,7 +2,8 @@
 // The tray of a desktop VPN client: its icon and tooltip follow the status word, its menu
 // connects and disconnects, and a desktop notification tells when the tunnel came up or
 // dropped. Connect and disconnect ask exactly what the picker asks ("ConnectFromServer",
-// "disConnectFromServer"), so the dashboard's connect button answers both alike.
+// "disConnectFromServer"), so the dashboard's connect button answers both alike. Signed out
+// there is no dashboard to answer them, so neither is offered then.
 //
 // Everything but the icon itself works without a tray: the look and the menu are kept here
 // and read by the icon when there is one, and the notifications go out either way (many
@@ -29,14 +30,14 @@ namespace corvane::ui {
 
 class DesktopNotifier;
 
-// What the tray shows for one status word.
+// What the tray shows for one status word, signed in or not.
 struct TrayLook {
   QString tooltip;
   QString icon;  // a resource path
   bool connectEnabled = false;
   bool disconnectEnabled = false;
 };
-TrayLook trayLook(std::string_view statusWord, const screenkit::Localization& locale);
+TrayLook trayLook(std::string_view statusWord, bool loggedIn, const screenkit::Localization& locale);
 
 // Decides the desktop notifications: one when the tunnel came up from down, one when it went
 // down from up. Passing states (connecting, reasserting, disconnecting) and repeats decide
@@ -65,6 +66,7 @@ class StatusTray : public QObject {
   const TrayLook& look() const { return look_; }
   QAction& connectAction() { return *connect_; }
   QAction& disconnectAction() { return *disconnect_; }
+  QMenu& menu() { return *menu_; }
   bool iconShown() const { return icon_ != nullptr; }
 
  private:
@@ -72,6 +74,8 @@ class StatusTray : public QObject {
   // has none), the look, and the notification it calls for.
   void statusChanged(platform::VpnStatus status);
   void show(std::string word);
+  // The look again for the same word, with "loggedIn" read again.
+  void refresh() { show(word_); }
 
   screenkit::Services services_;
   screenkit::Localization locale_;
@@ -85,6 +89,7 @@ class StatusTray : public QObject {
   std::optional<TunnelNoticeRule> notices_;
   platform::DaemonObservation statusObservation_;
   platform::ObserverRegistration statusObserver_;
+  platform::ObserverRegistration loginObserver_;
 };
 
 }  // namespace corvane::ui

@@ -1,14 +1,12 @@
 #include "daemon/engines/wireguard/wireguard_engine.h"
 
 #include <fmt/format.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
-#include <cerrno>
+#include <atomic>
 #include <ctime>
 
-#include "daemon/net/routing_ids.h"
+#include "daemon/engines/wireguard/kernel_device.h"
+#include "daemon/engines/wireguard/userspace_device.h"
 
 namespace corvane::daemon::engines::wireguard {
 namespace {
@@ -17,13 +15,10 @@ using engine::EngineError;
 using engine::EngineState;
 using namespace std::chrono_literals;
 
-// wireguard-go makes its socket within milliseconds; five seconds means it never will.
-constexpr auto kSocketWait = 5s;
-constexpr auto kSocketPoll = 10ms;
 // While connecting the handshake is looked for often, so "connected" shows promptly (one
-// UAPI exchange costs well under a millisecond).
+// exchange with the device costs well under a millisecond).
 constexpr auto kHandshakePoll = 10ms;
-// A handshake is retried every 5 s by the engine; after 45 s without one the server is taken
+// A handshake is retried every 5 s by the device; after 45 s without one the server is taken
 // as unreachable.
 constexpr auto kHandshakeDeadline = 45s;
 // Once up, the link is checked once a second, with the counters.
@@ -31,88 +26,98 @@ constexpr auto kLinkPoll = 1s;
 // WireGuard drops a session 180 s after its last handshake (REJECT_AFTER_TIME); a peer that
 // answered nothing for that long plus the retry window is gone.
 constexpr std::int64_t kHandshakeStaleSeconds = 180 + 15;
-constexpr auto kStopGrace = 2s;
+
+// A kernel without WireGuard stays without it for the daemon's life: the fallback is logged
+// on the first start only, not on every reconnect.
+std::atomic<bool> fallbackLogged{false};
 
 }  // namespace
 
-WireGuardEngine::WireGuardEngine(WireGuardConfig config, engine::EngineContext context, engine::TunnelNetwork network)
+std::optional<DeviceChoice> deviceChoiceFrom(std::string_view text) {
+  if (text.empty()) return DeviceChoice::automatic;
+  if (text == "kernel") return DeviceChoice::kernel;
+  if (text == "userspace") return DeviceChoice::userspace;
+  return std::nullopt;
+}
+
+WireGuardEngine::WireGuardEngine(WireGuardConfig config, engine::EngineContext context, engine::TunnelNetwork network,
+                                 DeviceChoice choice, platform::Log log)
     : config_(std::move(config)),
       context_(std::move(context)),
       network_(std::move(network)),
+      choice_(choice),
+      log_(std::move(log)),
       routing_(netlink_),
-      uapi_(UapiClient::socketFor(context_.interfaceName)),
-      program_(context_),
       serverLink_(context_.loop) {}
 
 WireGuardEngine::~WireGuardEngine() {
-  if (program_.started() || state_ != EngineState::exited) {
+  // After a stop or a failure everything is gone already; tearing down again could take the
+  // policy rules of a tunnel that has replaced this one.
+  if (state_ != EngineState::exited) {
     stopping_ = true;
     tearDown();
   }
 }
 
+std::optional<EngineError> WireGuardEngine::makeDevice() {
+  if (choice_ != DeviceChoice::userspace) {
+    auto kernel = KernelDevice::make(context_.loop, netlink_, context_.interfaceName);
+    if (kernel) {
+      device_ = std::move(*kernel);
+      return std::nullopt;
+    }
+    if (choice_ == DeviceChoice::kernel) {
+      return EngineError::failed(fmt::format("kernel WireGuard was asked for (CORVANE_WIREGUARD=kernel) but cannot be had: {}",
+                                             kernel.error().description));
+    }
+    if (kernel.error().code != KernelDevice::kUnsupported) {
+      return EngineError::failed(fmt::format("making {}: {}", context_.interfaceName, kernel.error().description));
+    }
+    if (!fallbackLogged.exchange(true)) {
+      log_.info(fmt::format("WireGuard runs in wireguard-go: {}", kernel.error().description));
+    }
+  }
+  device_ = std::make_unique<UserspaceDevice>(context_, netlink_);
+  return std::nullopt;
+}
+
 std::optional<EngineError> WireGuardEngine::start(StateCallback onState) {
   onState_ = std::move(onState);
-  // The interface wireguard-go makes stays up when the link under it goes down; a lost
-  // handshake would tell only minutes later.
+  // A WireGuard interface stays up when the link under it goes down; a lost handshake would
+  // tell only minutes later.
   if (auto noWay = serverLink_.start(network_.serverEndpoints, network_.fwmark.value_or(0), [this](std::string why) {
         if (!stopping_) fail(std::move(why));
       })) {
     return EngineError::failed(*noWay);
   }
-  // A link of this name left by a crash would make wireguard-go fail to create its own.
+  // A link of this name left by a crash would keep a fresh one from being made.
   (void)netlink_.deleteLink(context_.interfaceName);
-  std::error_code ignored;
-  std::filesystem::remove(uapi_.socketFor(context_.interfaceName), ignored);
 
-  auto started = program_.start("wireguard-go", {"-f", context_.interfaceName},
-                                {{"WG_PROCESS_FOREGROUND", "1"}, {"LOG_LEVEL", "error"}},
-                                [this](const platform::ProcessExit& exit) { onProgramExit(exit); });
-  if (started) {
-    serverLink_.stop();
-    return started;
+  auto made = makeDevice();
+  if (!made) {
+    made = device_->create([this] { configure(); },
+                           [this](std::string why) {
+                             if (!stopping_) fail(std::move(why));
+                           });
   }
+  if (made) {
+    serverLink_.stop();
+    if (device_) device_->destroy();
+    device_.reset();
+    return made;
+  }
+  log_.info(fmt::format("{} runs on {}", context_.interfaceName, device_->kind()));
   state_ = EngineState::starting;
   startedAt_ = context_.loop.now();
-  waitForSocket();
   return std::nullopt;
 }
 
-void WireGuardEngine::waitForSocket() {
-  if (stopping_ || !program_.checkRunning()) return;
-  if (uapi_.socketExists()) return configure();
-  if (context_.loop.now() - startedAt_ > kSocketWait) {
-    return fail(fmt::format("wireguard-go made no configuration socket for {} within 5 s", context_.interfaceName));
-  }
-  timer_ = context_.loop.postAfter(kSocketPoll, [this] {
-    timer_ = 0;
-    waitForSocket();
-  });
-}
-
-std::string WireGuardEngine::uapiBody() const {
-  std::string body = "private_key=" + config_.privateKey.hex() + "\n";
-  body += fmt::format("fwmark={}\nreplace_peers=true\n", net::kTunnelMark);
-  for (std::size_t i = 0; i < config_.peers.size(); ++i) {
-    const auto& peer = config_.peers[i];
-    body += "public_key=" + peer.publicKey.hex() + "\n";
-    if (peer.presharedKey) body += "preshared_key=" + peer.presharedKey->hex() + "\n";
-    const auto& endpoint = network_.serverEndpoints.at(i);
-    body += endpoint.address.find(':') != std::string::npos
-                ? fmt::format("endpoint=[{}]:{}\n", endpoint.address, endpoint.port)
-                : fmt::format("endpoint={}:{}\n", endpoint.address, endpoint.port);
-    body += "replace_allowed_ips=true\n";
-    for (const auto& prefix : peer.allowedIps) body += "allowed_ip=" + prefix.text() + "\n";
-    if (peer.persistentKeepalive) body += fmt::format("persistent_keepalive_interval={}\n", *peer.persistentKeepalive);
-  }
-  return body;
-}
-
 void WireGuardEngine::configure() {
-  std::string body = uapiBody();
-  auto set = uapi_.set(body);
-  explicit_bzero(body.data(), body.size());
-  if (!set) return fail(fmt::format("configuring {}: {}", context_.interfaceName, set.error().description));
+  if (stopping_) return;
+  DeviceSettings settings{config_, network_.serverEndpoints, network_.fwmark.value_or(0)};
+  if (auto set = device_->configure(settings); !set) {
+    return fail(fmt::format("configuring {}: {}", context_.interfaceName, set.error().description));
+  }
   if (auto routed = routing_.apply(config_, context_.interfaceName); !routed) {
     return fail(fmt::format("routing {}: {}", context_.interfaceName, routed.error().description));
   }
@@ -123,17 +128,18 @@ void WireGuardEngine::configure() {
 
 void WireGuardEngine::watchLink() {
   auto watch = net::LinkWatch::open();
-  if (!watch) return;  // the program's exit still tells
+  if (!watch) return;  // the handshake's loss still tells
   linkWatch_.emplace(std::move(*watch));
   linkWatchId_ = context_.loop.watchReadable(linkWatch_->fd(), [this] {
     if (stopping_ || !linkWatch_ || !linkWatch_->drainLost(context_.interfaceName)) return;
-    fail(fmt::format("{} went down (wireguard-go ended or the link was taken down)", context_.interfaceName));
+    fail(fmt::format("{} went down ({} ended or the link was taken down)", context_.interfaceName,
+                     device_ ? device_->kind() : "WireGuard"));
   });
 }
 
 void WireGuardEngine::pollHandshake() {
-  if (stopping_ || !program_.started()) return;
-  auto device = uapi_.get();
+  if (stopping_ || !device_) return;
+  auto device = device_->read();
   if (device && device->lastHandshake > 0) lastHandshake_ = device->lastHandshake;
   const bool fresh = lastHandshake_ > 0 && std::time(nullptr) - lastHandshake_ < kHandshakeStaleSeconds;
   if (state_ == EngineState::starting) {
@@ -156,21 +162,16 @@ void WireGuardEngine::pollHandshake() {
 }
 
 engine::TrafficCounters WireGuardEngine::counters() {
-  if (!program_.started()) return {};
-  auto device = uapi_.get();
+  if (!device_ || stopping_) return {};
+  auto device = device_->read();
   if (!device) return {};
   return {device->rxBytes, device->txBytes};
-}
-
-void WireGuardEngine::onProgramExit(const platform::ProcessExit& exit) {
-  if (stopping_) return;
-  fail(fmt::format("wireguard-go exited ({})", exit.describe()));
 }
 
 void WireGuardEngine::fail(std::string message) {
   stopping_ = true;
   cancelTimer();
-  // The loss is reported before the clean-up, which waits on the kernel (the dead program's
+  // The loss is reported before the clean-up, which waits on the kernel (a dead program's
   // interface goes under the routing lock); the daemon usually stops the engine from inside
   // the callback, and tearing down twice does nothing more.
   report(EngineState::exited, EngineError::failed(std::move(message)));
@@ -193,12 +194,10 @@ void WireGuardEngine::tearDown() {
   if (linkWatchId_ != 0) context_.loop.unwatch(linkWatchId_);
   linkWatchId_ = 0;
   linkWatch_.reset();
-  program_.stop(kStopGrace);
+  if (device_) device_->destroy();
   routing_.remove();
-  // wireguard-go removes its interface when it ends; after a SIGKILL it cannot.
+  // Whichever device ran, no interface of this name outlives the engine.
   (void)netlink_.deleteLink(context_.interfaceName);
-  std::error_code ignored;
-  std::filesystem::remove(uapi_.socketFor(context_.interfaceName), ignored);
   state_ = EngineState::exited;
 }
 

@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include <cstdlib>
+
 #include "daemon/engines/transparent/endpoint_resolver.h"
 #include "daemon/engines/wireguard/wireguard_config_parser.h"
 #include "daemon/engines/wireguard/wireguard_engine.h"
@@ -11,6 +13,13 @@
 namespace corvane::daemon::engines::wireguard {
 
 engine::PreparedEngine WireGuardFactory::prepare(std::string_view content, const engine::EngineContext& context) const {
+  // Which WireGuard runs the tunnel: the kernel's where it has one, unless this says otherwise.
+  const char* wanted = std::getenv("CORVANE_WIREGUARD");
+  auto choice = deviceChoiceFrom(wanted ? wanted : "");
+  if (!choice) {
+    return engine::EngineError::failed(
+        fmt::format("CORVANE_WIREGUARD must be \"kernel\" or \"userspace\" (or unset), not \"{}\"", wanted));
+  }
   auto parsed = parseWireGuardConfig(content);
   if (auto* problem = std::get_if<std::string>(&parsed)) return engine::EngineError::invalidConfig(*problem);
   auto& config = std::get<WireGuardConfig>(parsed);
@@ -30,10 +39,12 @@ engine::PreparedEngine WireGuardFactory::prepare(std::string_view content, const
   bool hasIpv6Address = false;
   for (const auto& address : config.addresses) hasIpv6Address = hasIpv6Address || address.isIpv6();
   network.carriesIpv6 = hasIpv6Address && WireGuardRouting::routesAllIpv6(config);
-  return std::unique_ptr<engine::Engine>(std::make_unique<WireGuardEngine>(std::move(config), context, std::move(network)));
+  return std::unique_ptr<engine::Engine>(std::make_unique<WireGuardEngine>(std::move(config), context, std::move(network), *choice, log_));
 }
 
 void WireGuardFactory::removeLeftovers(const engine::EngineContext&) const {
+  // A kernel WireGuard interface outlives a daemon killed with -9; it goes with the other
+  // links of the daemon's prefix, before the engines' own leftovers.
   net::Netlink netlink;
   WireGuardRouting(netlink).remove();
 }

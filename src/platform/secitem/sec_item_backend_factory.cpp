@@ -98,6 +98,9 @@ std::unique_ptr<SecItemBackend> makeSecItemBackend(const Paths& paths, Log log,
   if (!mustUseService && environment("DBUS_SESSION_BUS_ADDRESS").empty()) {
     return fileStore("no session bus: DBUS_SESSION_BUS_ADDRESS is not set");
   }
+  // The keyring's changes hold the file store's lock, so the move below and any other
+  // program's change of our items (moving too, or writing the same item) take turns.
+  timeouts.lockedWith = FileSecItemBackend::defaultFile(paths);
   auto secrets = SecretServiceBackend::open(log, timeouts);
   if (!secrets) {
     if (mustUseService) {

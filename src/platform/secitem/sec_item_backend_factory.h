@@ -12,7 +12,9 @@
 // The log says which one was chosen and why. When the Secret Service is chosen and the file
 // still holds items (written while it was not), they are moved over: each is copied, read
 // back and compared field by field, and only then removed from the file. An item whose
-// identity the Secret Service already holds with other contents stays in the file.
+// identity the Secret Service already holds with other contents stays in the file. The move
+// holds the keychain's lock (keychain_lock.h) throughout, and the chosen Secret Service
+// holds it for every change, so programs moving or writing at once take turns.
 #include <memory>
 
 #include "platform/log/log.h"

@@ -37,14 +37,15 @@ std::string accountCheck(ProxyTestbed& bed, const ServerAccount& account) {
   return "script-security 2\nauth-user-pass-verify " + script + " via-file\n";
 }
 
-std::optional<std::string> openvpn(ProxyTestbed& bed, const std::optional<ServerAccount>& account) {
+std::optional<std::string> openvpn(ProxyTestbed& bed, const std::optional<ServerAccount>& account,
+                                   const std::string& pushedDns) {
   TestPki pki;
   if (!pki.make(bed.scratch())) return std::nullopt;
   auto config = bed.writeFile(
       "server.conf",
       "port 1194\nproto udp\nlocal 192.168.79.1\ndev tun\ntopology subnet\nserver 10.8.0.0 255.255.255.0\nca " +
           pki.caFile.string() + "\ncert " + pki.serverCertFile.string() + "\nkey " + pki.serverKeyFile.string() +
-          "\ndh none\npush \"redirect-gateway def1\"\npush \"dhcp-option DNS 10.79.0.1\"\nkeepalive 10 60\n"
+          "\ndh none\npush \"redirect-gateway def1\"\npush \"dhcp-option DNS " + pushedDns + "\"\nkeepalive 10 60\n"
           "data-ciphers AES-256-GCM:CHACHA20-POLY1305\nverb 3\ncd " + bed.scratch().string() + "\n" +
           (account ? accountCheck(bed, *account) : std::string()));
   if (!bed.startServer({"openvpn", "--config", config})) return std::nullopt;
@@ -57,10 +58,11 @@ std::optional<std::string> openvpn(ProxyTestbed& bed, const std::optional<Server
 }  // namespace
 
 std::optional<std::string> startEngineServer(const EngineServer& server, ProxyTestbed& bed,
-                                             const std::optional<ServerAccount>& account) {
+                                             const std::optional<ServerAccount>& account,
+                                             const std::string& pushedDns) {
   if (server.engine == "shadowsocks") return shadowsocks(bed);
   if (server.engine == "v2ray") return v2ray(bed);
-  if (server.engine == "openvpn") return openvpn(bed, account);
+  if (server.engine == "openvpn") return openvpn(bed, account, pushedDns);
   return std::nullopt;
 }
 

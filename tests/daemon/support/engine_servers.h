@@ -28,8 +28,9 @@ struct ServerAccount {
 
 // Starts `server.engine`'s server side on the testbed and returns the client configuration.
 // With `account` (OpenVPN only) the server checks it, and the profile says a bare
-// `auth-user-pass`.
+// `auth-user-pass`. `pushedDns` (OpenVPN only) is the resolver the server pushes.
 std::optional<std::string> startEngineServer(const EngineServer& server, ProxyTestbed& bed,
-                                             const std::optional<ServerAccount>& account = std::nullopt);
+                                             const std::optional<ServerAccount>& account = std::nullopt,
+                                             const std::string& pushedDns = ProxyTestbed::kTargetAddress);
 
 }  // namespace corvane::daemon::testing

@@ -138,6 +138,7 @@ bool NamespaceTestbed::startDaemon(const std::vector<std::string>& extraEnvironm
   std::vector<std::string> environment = {"CORVANE_TUNNELD_STATE=" + (scratch_ / "state").string(),
                                           "CORVANE_HOME=" + (scratch_ / "home").string(),
                                           "CORVANE_TUNNELD_INTERFACE=" + interfacePrefix_};
+  environment.insert(environment.end(), daemonEnvironment_.begin(), daemonEnvironment_.end());
   environment.insert(environment.end(), extraEnvironment.begin(), extraEnvironment.end());
   int log = openLog(scratch_ / "daemon.log");
   std::vector<std::string> argv = daemonLauncher_;

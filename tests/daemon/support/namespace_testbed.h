@@ -79,6 +79,8 @@ class NamespaceTestbed {
   // Stops the testbed's processes (the daemon first); subclasses call it before their own
   // teardown so that nothing runs in a namespace while it goes.
   void stopProcesses();
+  // Entries every startDaemon gives the daemon before its extra ones (which win).
+  std::vector<std::string> daemonEnvironment_;
 
  private:
   bool startLogged(const std::string& netns, std::vector<std::string> argv);

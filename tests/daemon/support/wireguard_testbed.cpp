@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "daemon/engines/wireguard/uapi_client.h"
@@ -27,7 +29,11 @@ std::string hexOf(const std::string& base64) {
 
 }  // namespace
 
-WireGuardTestbed::WireGuardTestbed() : NamespaceTestbed(Layout{"192.168.77", "fd77:", kResolvConf, "cvc"}) {}
+WireGuardTestbed::WireGuardTestbed() : NamespaceTestbed(Layout{"192.168.77", "fd77:", kResolvConf, "cvc"}) {
+  // The tests that kill the engine's program to make the tunnel fail need wireguard-go, also
+  // on a kernel with WireGuard; a run that names a WireGuard (the VM's "kernel") keeps it.
+  if (!std::getenv("CORVANE_WIREGUARD")) daemonEnvironment_ = {"CORVANE_WIREGUARD=userspace"};
+}
 
 std::unique_ptr<WireGuardTestbed> WireGuardTestbed::create(std::string* whyNot) {
   if (!machineCanRun({"wireguard-go", "wg"}, whyNot)) return nullptr;
@@ -81,8 +87,12 @@ pid_t WireGuardTestbed::engineProcess() const {
   std::error_code ignored;
   const std::string wanted = std::string("wireguard-go") + '\0' + "-f" + '\0' + clientInterface() + '\0';
   for (const auto& entry : std::filesystem::directory_iterator("/proc", ignored)) {
+    // Streamed through rdbuf: a process reaped mid-read (ESRCH) reads as empty, where a
+    // stream iterator would throw.
     std::ifstream file(entry.path() / "cmdline");
-    std::string cmdline((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string cmdline = text.str();
     auto at = cmdline.find(wanted);
     if (at != std::string::npos && (at == 0 || cmdline[at - 1] == '/')) return std::atoi(entry.path().filename().c_str());
   }

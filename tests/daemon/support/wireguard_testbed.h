@@ -19,6 +19,7 @@ class WireGuardTestbed : public NamespaceTestbed {
 
   // The configuration the daemon is given.
   std::string clientConfig(bool withIpv6 = true) const;
+  // The daemon runs wireguard-go unless the test's environment names a CORVANE_WIREGUARD.
   // The pid of the wireguard-go on the daemon's interface, or 0; found also after the daemon
   // that started it was killed.
   pid_t engineProcess() const;

@@ -1,13 +1,7 @@
 #include "platform/secitem/file/file_sec_item_backend.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "platform/secitem/file/keychain_file_format.h"
+#include "platform/secitem/file/keychain_lock.h"
 #include "platform/secitem/file/private_file.h"
 
 namespace corvane::platform {
@@ -23,36 +17,6 @@ constexpr std::size_t kMaxFileSize = 64u << 20;
 
 }  // namespace
 
-// Holds the exclusive lock on "<file>.lock" for one operation.
-class FileSecItemBackend::Session {
- public:
-  explicit Session(const fs::path& file) {
-    const fs::path lockFile = file.string() + ".lock";
-    fd_ = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd_ < 0) {
-      error_ = "cannot open " + lockFile.string() + ": " + std::strerror(errno);
-      return;
-    }
-    while (::flock(fd_, LOCK_EX) != 0) {
-      if (errno != EINTR) {
-        error_ = "cannot lock " + lockFile.string() + ": " + std::strerror(errno);
-        return;
-      }
-    }
-  }
-  Session(const Session&) = delete;
-  Session& operator=(const Session&) = delete;
-  ~Session() {
-    if (fd_ >= 0) ::close(fd_);  // closing drops the lock
-  }
-  // Empty when the lock is held.
-  const std::string& error() const { return error_; }
-
- private:
-  int fd_ = -1;
-  std::string error_;
-};
-
 FileSecItemBackend::FileSecItemBackend(fs::path file, Log log)
     : file_(std::move(file)), log_(std::move(log)) {}
 
@@ -60,16 +24,9 @@ fs::path FileSecItemBackend::defaultFile(const Paths& paths) { return paths.data
 
 template <typename Request>
 SecStatus FileSecItemBackend::transact(bool writes, Request&& request) {
-  std::lock_guard guard(mutex_);
-  try {
-    ensurePrivateDirectory(file_.parent_path());
-  } catch (const std::exception& e) {
-    log_.error(std::string("Keychain folder unavailable: ") + e.what());
-    return secstatus::kNotAvailable;
-  }
-  Session session(file_);
-  if (!session.error().empty()) {
-    log_.error("Keychain lock unavailable: " + session.error());
+  KeychainLock lock(file_);
+  if (!lock.error().empty()) {
+    log_.error("Keychain lock unavailable: " + lock.error());
     return secstatus::kNotAvailable;
   }
 

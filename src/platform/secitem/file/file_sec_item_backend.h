@@ -3,7 +3,7 @@
 // session keyring. Items survive restarts; the file is not encrypted: its protection is
 // the file mode, as for the preference store.
 //
-// Every operation takes an exclusive flock on "<file>.lock", reads the file, runs the
+// Every operation takes the keychain's lock (keychain_lock.h), reads the file, runs the
 // request through SecItemTable and, when it changed something, writes the whole file
 // again: a temporary file in the same folder, fsync, rename over the old file, fsync the
 // folder. So a crash leaves the old or the new file, never a mix, and two processes that
@@ -14,7 +14,6 @@
 // version is left alone and every operation answers kNotAvailable.
 #include <filesystem>
 #include <functional>
-#include <mutex>
 
 #include "platform/log/log.h"
 #include "platform/paths/paths.h"
@@ -44,12 +43,12 @@ class FileSecItemBackend final : public SecItemBackend {
 
   // Offers every stored item to `take` under the lock and removes the ones it took, in one
   // write: for moving the items to another store, where `take` answers true only once the
-  // item is safely stored there. kSuccess also when nothing was taken; otherwise the status
+  // item is safely stored there. `take` runs on this thread with the lock held, so it may
+  // take the lock again (the Secret Service's changes do). kSuccess also when nothing was taken; otherwise the status
   // of the failed read or write (then nothing is removed).
   SecStatus drainItems(const std::function<bool(const SecItem&)>& take);
 
  private:
-  class Session;
   // Runs `request` on the current items under the lock; writes them back when `request`
   // reports success and `writes` is true.
   template <typename Request>
@@ -57,9 +56,6 @@ class FileSecItemBackend final : public SecItemBackend {
 
   std::filesystem::path file_;
   Log log_;
-  // flock already excludes other descriptors, also in this process; the mutex keeps this
-  // object's own threads from queuing on the kernel lock one descriptor each.
-  std::mutex mutex_;
 };
 
 }  // namespace corvane::platform

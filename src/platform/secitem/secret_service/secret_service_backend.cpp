@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <optional>
 
+#include "platform/secitem/file/keychain_lock.h"
 #include "platform/secitem/sec_item_table.h"
 #include "platform/secitem/secret_service/bounded_call.h"
 #include "platform/secitem/secret_service/item_attributes.h"
@@ -289,6 +292,27 @@ Result<std::unique_ptr<SecretServiceBackend>> SecretServiceBackend::open(Log log
 
 SecretServiceBackend::SecretServiceBackend(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 
+// The keychain's lock for one change, then this object's mutex. A lock that cannot be taken
+// (an unwritable data folder) is logged and the change goes ahead: the keyring itself works,
+// and refusing it would cost more than the rare clash the lock rules out.
+class SecretServiceBackend::ChangeLock {
+ public:
+  explicit ChangeLock(SecretServiceBackend& backend) {
+    const auto& file = backend.impl_->options.lockedWith;
+    if (!file.empty()) {
+      lock_.emplace(file);
+      if (!lock_->error().empty()) {
+        backend.impl_->log.warning("Secret Service: changing without the keychain lock: " + lock_->error());
+      }
+    }
+    guard_ = std::unique_lock(backend.mutex_);
+  }
+
+ private:
+  std::optional<KeychainLock> lock_;
+  std::unique_lock<std::mutex> guard_;
+};
+
 SecretServiceBackend::~SecretServiceBackend() = default;
 
 SecCopyResult SecretServiceBackend::copyMatching(const SecItemDictionary& query) {
@@ -310,7 +334,7 @@ SecCopyResult SecretServiceBackend::copyMatching(const SecItemDictionary& query)
 }
 
 SecStatus SecretServiceBackend::add(const SecItemDictionary& attributes) {
-  std::lock_guard guard(mutex_);
+  const ChangeLock lock(*this);
   SecItemTable made;
   if (const SecStatus status = made.add(attributes); status != secstatus::kSuccess) return status;
   std::vector<Impl::Listed> listed;
@@ -321,7 +345,7 @@ SecStatus SecretServiceBackend::add(const SecItemDictionary& attributes) {
 }
 
 SecStatus SecretServiceBackend::update(const SecItemDictionary& query, const SecItemDictionary& attributes) {
-  std::lock_guard guard(mutex_);
+  const ChangeLock lock(*this);
   if (SecItemTable().update(query, attributes) == secstatus::kParam) return secstatus::kParam;
   std::vector<Impl::Listed> listed;
   if (const SecStatus status = impl_->list(listed); status != secstatus::kSuccess) return status;
@@ -338,7 +362,7 @@ SecStatus SecretServiceBackend::update(const SecItemDictionary& query, const Sec
 }
 
 SecStatus SecretServiceBackend::deleteItems(const SecItemDictionary& query) {
-  std::lock_guard guard(mutex_);
+  const ChangeLock lock(*this);
   if (SecItemTable().deleteItems(query) == secstatus::kParam) return secstatus::kParam;
   std::vector<Impl::Listed> listed;
   if (const SecStatus status = impl_->list(listed); status != secstatus::kSuccess) return status;

@@ -12,9 +12,13 @@
 // collection was locked meanwhile answers kInteractionNotAllowed: this backend never
 // shows an unlock prompt, since a command-line user may have no one to show it to.
 //
-// Other processes may change the same items between the listing and the change; the file
-// store's lock has no counterpart on the bus. Safe to call from any thread (one mutex).
+// A change lists the items and then changes them, so another program could change the same
+// items in between. Every change therefore holds the keychain's lock (keychain_lock.h) of
+// the item file named in the options, the one the file store and the move from it hold:
+// our programs change our items one after the other. Reads take no lock. Safe to call from
+// any thread (one mutex, taken after the lock).
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <mutex>
 
@@ -32,6 +36,8 @@ class SecretServiceBackend final : public SecItemBackend {
     std::chrono::milliseconds openTimeout{2000};
     // Each D-Bus call of an operation.
     std::chrono::milliseconds callTimeout{5000};
+    // The item file whose lock every change holds; empty: none (a lone test keyring).
+    std::filesystem::path lockedWith;
   };
 
   // The session bus's Secret Service with an unlocked default collection, or an Error
@@ -55,6 +61,7 @@ class SecretServiceBackend final : public SecItemBackend {
 
  private:
   struct Impl;
+  class ChangeLock;
   explicit SecretServiceBackend(std::unique_ptr<Impl> impl);
 
   std::unique_ptr<Impl> impl_;

@@ -11,7 +11,9 @@
 // Answer:   {"id":<same>,"ok":true,...payload}                 (Answer)
 //           {"id":<same>,"ok":false,"error":{"code","message","blocking"}}
 // Events after "subscribe", on the same connection:
-//           {"event":"status",...TunnelStatus fields} on every change of the slot
+//           {"event":"status",...TunnelStatus fields} on every change of the slot, a new
+//           lastError included (a reconnect that failed while reasserting is told once per
+//           distinct error, not at every retry that repeats it)
 //           {"event":"traffic","rxBytes","txBytes","uplink","downlink"} once a second while a
 //           tunnel runs
 // LineCodec reads and writes all of these; nothing else should build or parse the lines.
