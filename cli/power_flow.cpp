@@ -19,16 +19,33 @@ constexpr std::chrono::milliseconds kTunnelLimit{60'000};
 // The IP echo through a tunnel that has just come up.
 constexpr std::chrono::milliseconds kEchoLimit{5000};
 
+// Signed out there is no dashboard, yet a log-out leaves the tunnel up: taking it down needs
+// no account, so the tunnel service is asked directly and only the status word is known.
+int stopSignedOut(ClientSession& session, TunnelSession& tunnel, const GlobalOptions& global) {
+  platform::TunnelDaemon& daemon = tunnel.daemon();
+  const auto status = [&] { return daemon.state().status; };
+  if (status() != VpnStatus::disconnected) {
+    daemon.stop([](Result<void>) {});
+    session.runUntil([&] { return status() == VpnStatus::disconnected; }, kTunnelLimit);
+    if (status() != VpnStatus::disconnected) return failWith(global, "the tunnel did not go down");
+  }
+  const std::string word = "Disconnected";
+  emit(global, nlohmann::json{{"status", word}, {"killSwitchBlocking", daemon.state().killSwitch}}, word);
+  return kExitOk;
+}
+
 }  // namespace
 
 int runPower(const GlobalOptions& global, bool wantUp) {
   ClientSession session({.withTunnel = true});
-  if (!requireSignedIn(session, global)) return kExitFailure;
+  const bool signedIn = session.preferences().get(keys::pref::loggedIn);
+  if (wantUp && !requireSignedIn(session, global)) return kExitFailure;
   TunnelSession tunnel(session);
   if (!tunnel.reachService()) {
     return failWith(global, "the tunnel service does not answer at `" + tunnel.socketPath() +
                                 "' (is corvane-tunneld running, and are you in group corvane?)");
   }
+  if (!signedIn) return stopSignedOut(session, tunnel, global);
   tunnel::HomeView& home = tunnel.showDashboard();
   tunnel::ConnectButton& button = *home.connectButton();
   const auto status = [&] { return tunnel.core().extensionProfile.vpnStatus(); };

@@ -106,6 +106,24 @@ TEST_P(CorvanectlRoad, LoginSelectConnectCarryReportDisconnect) {
   EXPECT_EQ(daemon::testing::run({"cat", w.site->resolvConfPath()}).out, w.site->resolvConf());
 }
 
+// A log-out leaves the tunnel up: disconnect still takes it down, with no account to use.
+TEST(CorvanectlSignedOut, DisconnectTakesDownATunnelALogOutLeftUp) {
+  UserWalk w;
+  const std::string why = w.prepare(Protocol::wireGuard, "http://127.0.0.1:1/");
+  if (!why.empty()) CORVANE_SKIP_OR_FAIL(why);
+  ASSERT_EQ(w.choose("wireguard", "Lab WireGuard"), "");
+  std::string failure;
+  ASSERT_EQ(w.run({"connect", "--json"}, &failure).exitCode, 0) << failure;
+  ASSERT_EQ(w.run({"logout"}, &failure).exitCode, 0) << failure;
+  EXPECT_NE(w.run({"connect"}, &failure).exitCode, 0) << "connect needs a signed-in user";
+
+  auto down = w.run({"disconnect", "--json"}, &failure);
+  ASSERT_EQ(down.exitCode, 0) << failure;
+  EXPECT_EQ(down.json["status"], "Disconnected") << down.out;
+  EXPECT_FALSE(runIn(w.site->clientNamespace(), {"ip", "link", "show", w.site->tunnelInterface()}).ok)
+      << "the tunnel interface is left";
+}
+
 INSTANTIATE_TEST_SUITE_P(Protocols, CorvanectlRoad, ::testing::ValuesIn(kRoads),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -121,13 +121,13 @@ class Tray : public ::testing::Test {
   QtMainLoop loop_;
 };
 
-// Signed out there is no dashboard to carry out Connect or Disconnect: neither is offered,
-// whatever the status. The look stays the status's.
+// Signed out there is no dashboard to carry out Connect, so it is not offered; Disconnect
+// is, since a log-out leaves the tunnel up. The look stays the status's.
 TEST_F(Tray, LookAndMenuFollowTheStatusAndTheSignInInBothLanguages) {
   const struct {
     VpnStatus status;
     const char* icon;
-    bool connect, disconnect;  // signed in; signed out, both are off
+    bool connect, disconnect;  // signed in; signed out, connect is off
     const char* english;
     const char* chinese;
   } rows[] = {
@@ -157,7 +157,7 @@ TEST_F(Tray, LookAndMenuFollowTheStatusAndTheSignInInBothLanguages) {
             << where;
         EXPECT_TRUE(tray.look().icon.endsWith(QStringLiteral("/%1.svg").arg(row.icon))) << where;
         EXPECT_EQ(tray.connectAction().isEnabled(), signedIn && row.connect) << where;
-        EXPECT_EQ(tray.disconnectAction().isEnabled(), signedIn && row.disconnect) << where;
+        EXPECT_EQ(tray.disconnectAction().isEnabled(), row.disconnect) << where;
       }
     }
   }
@@ -169,20 +169,37 @@ TEST_F(Tray, TheMenuFollowsASignInAndALogOutBetweenStatusChanges) {
   WindowServices window(loop_, std::make_unique<platform::RecordingUrlOpener>(), "en_US", test::useFakeTunnel);
   screenkit::Services services = window.services();
   platform::FakeTunnelDaemon& daemon = test::fakeTunnel(window.root());
-  daemon.setStatus(VpnStatus::connected);
+  daemon.setStatus(VpnStatus::disconnected);
   services.preferences.set(keys::pref::loggedIn, true);
   StatusTray tray(services, nullptr, false);
   spinBriefly();
-  ASSERT_TRUE(tray.disconnectAction().isEnabled());
+  ASSERT_TRUE(tray.connectAction().isEnabled());
 
   services.preferences.set(keys::pref::loggedIn, false);
   emit tray.menu().aboutToShow();
-  EXPECT_FALSE(tray.disconnectAction().isEnabled());
+  EXPECT_FALSE(tray.connectAction().isEnabled());
 
   services.preferences.set(keys::pref::loggedIn, true);
   services.notifications.post(keys::kLoginSuccess);
-  EXPECT_TRUE(tray.disconnectAction().isEnabled());
-  EXPECT_FALSE(tray.connectAction().isEnabled());
+  EXPECT_TRUE(tray.connectAction().isEnabled());
+  EXPECT_FALSE(tray.disconnectAction().isEnabled());
+}
+
+// A log-out leaves the tunnel up and no dashboard behind: the menu's Disconnect still takes
+// it down, through the tunnel service itself.
+TEST_F(Tray, SignedOutTheMenuStillTakesTheTunnelDown) {
+  WindowServices window(loop_, std::make_unique<platform::RecordingUrlOpener>(), "en_US", test::useFakeTunnel);
+  screenkit::Services services = window.services();
+  ASSERT_NE(services.tunnelCore, nullptr) << window.root().tunnelCoreError();
+  platform::FakeTunnelDaemon& daemon = test::fakeTunnel(window.root());
+  daemon.setStatus(VpnStatus::connected);
+  services.preferences.set(keys::pref::loggedIn, false);
+  StatusTray tray(services, nullptr, false);
+  spinBriefly();
+  ASSERT_TRUE(tray.disconnectAction().isEnabled());
+  tray.disconnectAction().trigger();
+  ASSERT_TRUE(spinUntil([&] { return tray.statusWord() == "Disconnected"; }));
+  EXPECT_EQ(daemon.stops, 1);
 }
 
 // The menu asks what the picker asks, and the dashboard's connect button carries it out.

@@ -44,10 +44,11 @@ TrayLook trayLook(std::string_view word, bool loggedIn, const screenkit::Localiz
     look.icon = icons + QStringLiteral("powerButtonOff.svg");
   }
   // The same choices the power button offers: connect from down, disconnect from up or on
-  // the way up; nothing while the tunnel is on its way down. The power button is the
-  // dashboard's, which exists only while signed in (a log-out leaves the tunnel as it is).
+  // the way up; nothing while the tunnel is on its way down. Connecting needs the dashboard,
+  // which exists only while signed in. A log-out leaves the tunnel as it is, so disconnecting
+  // stays offered signed out: the user must always be able to take the tunnel down.
   look.connectEnabled = loggedIn && word == Words::disconnected;
-  look.disconnectEnabled = loggedIn && (word == Words::connected || word == Words::connecting);
+  look.disconnectEnabled = word == Words::connected || word == Words::connecting;
   return look;
 }
 
@@ -85,7 +86,13 @@ StatusTray::StatusTray(screenkit::Services services, DesktopNotifier* notifier, 
     services_.notifications.post(std::string(keys::kConnectFromServer));
   });
   QObject::connect(disconnect_, &QAction::triggered, this, [this] {
-    services_.notifications.post(std::string(keys::kDisconnectFromServer));
+    // Signed in, the dashboard's button stops it (and frees the server's slot with the
+    // account); signed out there is no dashboard, and the tunnel service is asked directly.
+    if (services_.preferences.get(keys::pref::loggedIn) || services_.tunnelCore == nullptr) {
+      services_.notifications.post(std::string(keys::kDisconnectFromServer));
+    } else {
+      services_.tunnelCore->extensionProfile.stop();
+    }
   });
   // "loggedIn" has no change notification of its own, and a command-line log-out changes it
   // from another process: it is read again whenever the menu opens, and after a sign-in

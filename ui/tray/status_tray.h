@@ -3,7 +3,8 @@
 // connects and disconnects, and a desktop notification tells when the tunnel came up or
 // dropped. Connect and disconnect ask exactly what the picker asks ("ConnectFromServer",
 // "disConnectFromServer"), so the dashboard's connect button answers both alike. Signed out
-// there is no dashboard to answer them, so neither is offered then.
+// there is no dashboard: Connect is not offered then, and Disconnect asks the tunnel service
+// itself, since a log-out leaves the tunnel up.
 //
 // Everything but the icon itself works without a tray: the look and the menu are kept here
 // and read by the icon when there is one, and the notifications go out either way (many
