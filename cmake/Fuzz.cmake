@@ -1,7 +1,10 @@
 # libFuzzer harnesses: fuzz/<name>_fuzz.cpp, each with a seed corpus in fuzz/corpus/<name>/.
-# Needs clang: configure with the "fuzz" preset.
+# Needs clang. The "asan" preset builds them beside the tests, in one sanitizer tree: the
+# libraries get coverage instrumentation (which the tests' programs link without libFuzzer), so
+# they are compiled once for both. The "fuzz" preset builds only the harnesses, optimised, for
+# long campaigns.
 if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-  message(FATAL_ERROR "CORVANE_FUZZ needs clang (use the fuzz preset)")
+  message(FATAL_ERROR "CORVANE_FUZZ needs clang (use the asan or fuzz preset)")
 endif()
 # The parsers under test live in corvane_core: without coverage instrumentation there, libFuzzer
 # sees only the harness itself and mutates blindly.

@@ -1,3 +1,7 @@
+#pragma once
+// The member definitions of HttpSession, shared by the two files that instantiate it: one for
+// plain connections and one for TLS. Each instantiation is a large piece of Beast and Asio
+// template code, and in separate files they compile side by side.
 #include "backend/http_session.h"
 
 #include <iterator>
@@ -192,8 +196,5 @@ void HttpSession<Stream>::close() {
     tcp().close();
   }
 }
-
-template class HttpSession<PlainStream>;
-template class HttpSession<TlsStream>;
 
 }  // namespace corvane::backend
