@@ -9,6 +9,7 @@ target_include_directories(gui_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(gui_tests PRIVATE corvane_ui corvane_httplib Qt6::Test GTest::gtest GTest::gmock)
 add_dependencies(gui_tests corvane-backend)
 corvane_warnings(gui_tests)
+corvane_test_program(gui_tests)
 gtest_discover_tests(gui_tests
   PROPERTIES LABELS gui
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;CORVANE_KEYCHAIN=file;CORVANE_SCREENSHOT_DIR=${CMAKE_BINARY_DIR}/screenshots"
@@ -28,6 +29,7 @@ target_include_directories(gui_window_test PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(gui_window_test PRIVATE corvane_ui corvane_httplib Qt6::Test GTest::gtest)
 add_dependencies(gui_window_test corvane-backend)
 corvane_warnings(gui_window_test)
+corvane_test_program(gui_window_test)
 add_test(NAME RealWindow.LogInOpenThePickerAndChooseAServer COMMAND gui_window_test)
 set_tests_properties(RealWindow.LogInOpenThePickerAndChooseAServer PROPERTIES LABELS gui TIMEOUT 120)
 
